@@ -1,0 +1,142 @@
+// Per-thread message queues, made as Windows makes them: a thread has one from its first
+// call of a message function, and a message posted to a thread without one is refused.
+// Window messages share these queues; the window system adds what queues make up on their
+// own (WM_PAINT, WM_TIMER) and delivers window messages to their procedures.
+#include "platform/sim/kernel/World.h"
+
+#include <cstdio>
+
+using sim::Lock;
+using sim::ThreadState;
+using sim::World;
+
+namespace {
+
+bool InRange(UINT nMessage, UINT nMin, UINT nMax)
+{
+    return (nMin == 0 && nMax == 0) || (nMin <= nMessage && nMessage <= nMax);
+}
+
+bool PassesWindowFilter(World& w, HWND hwnd, HWND msgHwnd)
+{
+    if (hwnd == nullptr)
+        return true;
+    if (hwnd == reinterpret_cast<HWND>(-1))
+        return msgHwnd == nullptr;
+    if (hwnd == msgHwnd)
+        return true;
+    return w.m_pfnWindowFilter && w.m_pfnWindowFilter(hwnd, msgHwnd);
+}
+
+// Takes (or, without PM_REMOVE, copies) the next message that passes the filters, in the
+// order Windows gives them: posted messages, then WM_QUIT, then what the queue makes up.
+bool NextMessage(World& w, ThreadState& self, HWND hwnd, UINT nMin, UINT nMax, UINT nRemove,
+                 MSG* pMsg)
+{
+    for (auto it = self.posted.begin(); it != self.posted.end(); ++it) {
+        if (!PassesWindowFilter(w, hwnd, it->hwnd) || !InRange(it->message, nMin, nMax))
+            continue;
+        *pMsg = *it;
+        if (nRemove & PM_REMOVE)
+            self.posted.erase(it);
+        return true;
+    }
+    if (self.bQuitPending && InRange(WM_QUIT, nMin, nMax)) {
+        *pMsg = MSG{};
+        pMsg->message = WM_QUIT;
+        pMsg->wParam = static_cast<WPARAM>(self.nQuitCode);
+        pMsg->time = static_cast<DWORD>(w.Now() / 1000);
+        if (nRemove & PM_REMOVE)
+            self.bQuitPending = false;
+        return true;
+    }
+    return w.m_pfnSynthesize && w.m_pfnSynthesize(self, hwnd, nMin, nMax, nRemove, pMsg);
+}
+
+}  // namespace
+
+BOOL WINAPI PostThreadMessageA(DWORD nThreadId, UINT nMessage, WPARAM wParam, LPARAM lParam)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    auto pThread = w.FindThread(nThreadId);
+    if (!pThread || !pThread->bHasQueue) {
+        if (w.HasEnded(nThreadId)) {
+            char what[128];
+            std::snprintf(what, sizeof what,
+                          "PostThreadMessageA of message 0x%X to thread %lu, which has ended",
+                          nMessage, static_cast<unsigned long>(nThreadId));
+            w.Misuse(what);
+        }
+        sim::SetError(lk, ERROR_INVALID_THREAD_ID);
+        return FALSE;
+    }
+    if (auto nResult = w.TakeFault("PostThreadMessageA")) {
+        sim::SetError(lk, ERROR_NOT_ENOUGH_QUOTA);
+        return static_cast<BOOL>(*nResult);
+    }
+    MSG msg{};
+    msg.message = nMessage;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    msg.time = static_cast<DWORD>(w.Now() / 1000);
+    pThread->posted.push_back(msg);
+    w.Wake(*pThread);
+    return TRUE;
+}
+
+BOOL WINAPI GetMessageA(LPMSG pMsg, HWND hwnd, UINT nMin, UINT nMax)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    ThreadState& self = w.Current(lk);
+    self.bHasQueue = true;
+    w.Block(lk, self, [&] { return NextMessage(w, self, hwnd, nMin, nMax, PM_REMOVE, pMsg); },
+            sim::NO_DEADLINE, nullptr, "GetMessageA");
+    return pMsg->message == WM_QUIT ? FALSE : TRUE;
+}
+
+BOOL WINAPI PeekMessageA(LPMSG pMsg, HWND hwnd, UINT nMin, UINT nMax, UINT nRemove)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    ThreadState& self = w.Current(lk);
+    self.bHasQueue = true;
+    return NextMessage(w, self, hwnd, nMin, nMax, nRemove, pMsg) ? TRUE : FALSE;
+}
+
+BOOL WINAPI WaitMessage(void)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    ThreadState& self = w.Current(lk);
+    self.bHasQueue = true;
+    MSG msg;
+    w.Block(lk, self, [&] { return NextMessage(w, self, nullptr, 0, 0, PM_NOREMOVE, &msg); },
+            sim::NO_DEADLINE, nullptr, "WaitMessage");
+    return TRUE;
+}
+
+void WINAPI PostQuitMessage(INT nExitCode)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    ThreadState& self = w.Current(lk);
+    self.bHasQueue = true;
+    self.bQuitPending = true;
+    self.nQuitCode = nExitCode;
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG* pMsg)
+{
+    LRESULT (*pfnDispatch)(const MSG&);
+    {
+        World& w = World::Get();
+        Lock lk = w.Acquire();
+        pfnDispatch = w.m_pfnDispatch;
+    }
+    // A thread message has no window to go to.
+    if (pMsg->hwnd == nullptr || pfnDispatch == nullptr)
+        return 0;
+    return pfnDispatch(*pMsg);
+}

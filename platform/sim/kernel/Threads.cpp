@@ -1,0 +1,248 @@
+// Threads, handles, waits, events, last errors and time, on the simulated world.
+#include "platform/sim/kernel/World.h"
+
+using sim::KernelObject;
+using sim::Lock;
+using sim::World;
+
+namespace {
+
+const HANDLE PSEUDO_CURRENT_PROCESS = reinterpret_cast<HANDLE>(~uintptr_t(0));
+const HANDLE PSEUDO_CURRENT_THREAD = reinterpret_cast<HANDLE>(~uintptr_t(1));
+
+std::shared_ptr<KernelObject> ObjectOf(World& w, Lock& lk, HANDLE h)
+{
+    if (h == PSEUDO_CURRENT_THREAD)
+        return w.ObjectOfThread(w.Current(lk));
+    return w.FindHandle(h);
+}
+
+}  // namespace
+
+HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE pfnStart,
+                           LPVOID pParam, DWORD nFlags, LPDWORD pnThreadId)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    if (w.TakeFault("CreateThread")) {
+        sim::SetError(lk, ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    auto pObject = std::make_shared<KernelObject>();
+    pObject->kind = KernelObject::Kind::Thread;
+    auto pThread = w.StartThread(
+        "thread",
+        [pfnStart, pParam, pObject] {
+            const DWORD nExit = pfnStart(pParam);
+            World& world = World::Get();
+            Lock lock = world.Acquire();
+            pObject->nExitCode = nExit;
+        },
+        pObject, (nFlags & CREATE_SUSPENDED) != 0);
+    if (pnThreadId)
+        *pnThreadId = pThread->nId;
+    return w.AddHandle(pObject);
+}
+
+DWORD WINAPI ResumeThread(HANDLE hThread)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    auto p = ObjectOf(w, lk, hThread);
+    if (!p || p->kind != KernelObject::Kind::Thread || !p->pThread) {
+        sim::SetError(lk, ERROR_INVALID_HANDLE);
+        return DWORD(-1);
+    }
+    const DWORD nWas = p->pThread->bSuspended ? 1 : 0;
+    w.Resume(*p->pThread);
+    return nWas;
+}
+
+BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD pnCode)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    auto p = ObjectOf(w, lk, hThread);
+    if (!p || p->kind != KernelObject::Kind::Thread) {
+        sim::SetError(lk, ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    *pnCode = p->bSignalled ? p->nExitCode : STILL_ACTIVE;
+    return TRUE;
+}
+
+DWORD WINAPI GetCurrentThreadId(void)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    return w.Current(lk).nId;
+}
+
+HANDLE WINAPI GetCurrentThread(void)
+{
+    return PSEUDO_CURRENT_THREAD;
+}
+
+HANDLE WINAPI GetCurrentProcess(void)
+{
+    return PSEUDO_CURRENT_PROCESS;
+}
+
+DWORD WINAPI GetCurrentProcessId(void)
+{
+    return 0x20;
+}
+
+DWORD WINAPI GetLastError(void)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    return w.Current(lk).nLastError;
+}
+
+void WINAPI SetLastError(DWORD nError)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    sim::SetError(lk, nError);
+}
+
+BOOL WINAPI CloseHandle(HANDLE h)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    if (h == PSEUDO_CURRENT_THREAD || h == PSEUDO_CURRENT_PROCESS)
+        return TRUE;
+    if (!w.CloseHandle(h)) {
+        w.Misuse("CloseHandle of a handle that is not open (closed twice?)");
+        sim::SetError(lk, ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI DuplicateHandle(HANDLE hSourceProcess, HANDLE hSource, HANDLE hTargetProcess,
+                            HANDLE* phTarget, DWORD, BOOL, DWORD nOptions)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    if (hSourceProcess != PSEUDO_CURRENT_PROCESS || hTargetProcess != PSEUDO_CURRENT_PROCESS) {
+        w.Misuse("DuplicateHandle across processes is not simulated");
+        sim::SetError(lk, ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (auto nResult = w.TakeFault("DuplicateHandle")) {
+        sim::SetError(lk, ERROR_NOT_ENOUGH_MEMORY);
+        return static_cast<BOOL>(*nResult);
+    }
+    auto p = ObjectOf(w, lk, hSource);
+    if (!p) {
+        sim::SetError(lk, ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    *phTarget = w.AddHandle(p);
+    if (nOptions & DUPLICATE_CLOSE_SOURCE)
+        w.CloseHandle(hSource);
+    return TRUE;
+}
+
+DWORD WINAPI WaitForSingleObject(HANDLE h, DWORD nMilliseconds)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    auto p = ObjectOf(w, lk, h);
+    if (!p) {
+        w.Misuse("WaitForSingleObject on a handle that is not open");
+        sim::SetError(lk, ERROR_INVALID_HANDLE);
+        return WAIT_FAILED;
+    }
+    const uint64_t deadline =
+        nMilliseconds == INFINITE ? sim::NO_DEADLINE : w.Now() + uint64_t(nMilliseconds) * 1000;
+    if (!w.Block(lk, w.Current(lk), [&] { return p->bSignalled; }, deadline, &p->waiters,
+                 "WaitForSingleObject"))
+        return WAIT_TIMEOUT;
+    if (p->kind == KernelObject::Kind::Event && !p->bManualReset)
+        p->bSignalled = false;
+    return WAIT_OBJECT_0;
+}
+
+HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bInitialState, LPCSTR)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    if (w.TakeFault("CreateEventA")) {
+        sim::SetError(lk, ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    auto p = std::make_shared<KernelObject>();
+    p->kind = KernelObject::Kind::Event;
+    p->bManualReset = bManualReset != FALSE;
+    p->bSignalled = bInitialState != FALSE;
+    return w.AddHandle(p);
+}
+
+BOOL WINAPI SetEvent(HANDLE h)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    auto p = w.FindHandle(h);
+    if (!p || p->kind != KernelObject::Kind::Event) {
+        sim::SetError(lk, ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    p->bSignalled = true;
+    w.WakeAll(p->waiters);
+    return TRUE;
+}
+
+BOOL WINAPI ResetEvent(HANDLE h)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    auto p = w.FindHandle(h);
+    if (!p || p->kind != KernelObject::Kind::Event) {
+        sim::SetError(lk, ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    p->bSignalled = false;
+    return TRUE;
+}
+
+void WINAPI Sleep(DWORD nMilliseconds)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    if (nMilliseconds == 0)
+        return;
+    const uint64_t deadline =
+        nMilliseconds == INFINITE ? sim::NO_DEADLINE : w.Now() + uint64_t(nMilliseconds) * 1000;
+    w.Block(lk, w.Current(lk), [] { return false; }, deadline, nullptr, "Sleep");
+}
+
+DWORD WINAPI GetTickCount(void)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    return static_cast<DWORD>(w.Now() / 1000);
+}
+
+ULONGLONG WINAPI GetTickCount64(void)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    return w.Now() / 1000;
+}
+
+BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* pFrequency)
+{
+    pFrequency->QuadPart = 1000000;
+    return TRUE;
+}
+
+BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* pCounter)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    pCounter->QuadPart = static_cast<LONGLONG>(w.Now());
+    return TRUE;
+}

@@ -1,0 +1,5 @@
+#include "tests/support/PlatformTest.h"
+
+void PlatformTest::SetUp() {}
+void PlatformTest::TearDown() {}
+void PlatformTest::ForgiveMisuse() {}
