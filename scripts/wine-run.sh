@@ -6,6 +6,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 export WINEPREFIX=${WINEPREFIX:-$here/../build/wineprefix}
 export WINELOADER=/usr/lib/wine/wine64
 export WINEDEBUG=${WINEDEBUG:--all}
+# The program is Japanese: its ANSI code page is 932.
+export LANG=${SORVANTA_WINE_LANG:-ja_JP.UTF-8}
 # No network here: skip the offers to install Mono and Gecko.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 mkdir -p "$WINEPREFIX"

@@ -1,0 +1,319 @@
+// The private profile functions, with Windows' rules for the file:
+// - a name without a folder lives in the Windows folder; any other path is taken as it is, so
+//   ".\name" is relative to the current directory;
+// - a write creates the file and the section as needed, with "KEY=value" lines and CRLF line
+//   ends; an existing key is replaced in place, a new one is added at the end of its section;
+// - sections and keys match regardless of case (a double-byte character of code page 932 is
+//   compared whole, so its trail byte is never taken for a letter);
+// - a read trims blanks around the value and one pair of enclosing quotes; a missing key or
+//   file gives the default, with its trailing blanks removed.
+#include "platform/sim/kernel/World.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+using sim::Lock;
+using sim::World;
+
+namespace {
+
+bool IsLeadByte(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+bool SameName(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const unsigned char ca = static_cast<unsigned char>(a[i]);
+        const unsigned char cb = static_cast<unsigned char>(b[i]);
+        if (IsLeadByte(ca) && i + 1 < a.size()) {
+            if (ca != cb || a[i + 1] != b[i + 1])
+                return false;
+            ++i;
+            continue;
+        }
+        auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+        if (lower(ca) != lower(cb))
+            return false;
+    }
+    return true;
+}
+
+std::string Trim(const std::string& s)
+{
+    const size_t b = s.find_first_not_of(" \t");
+    if (b == std::string::npos)
+        return "";
+    const size_t e = s.find_last_not_of(" \t");
+    return s.substr(b, e - b + 1);
+}
+
+std::string TrimRight(std::string s)
+{
+    s.erase(s.find_last_not_of(" \t") + 1);
+    return s;
+}
+
+// The simulated Windows folder: one of the process's own under /tmp.
+std::string WindowsFolder()
+{
+    static const std::string folder = [] {
+        const std::string name = "/tmp/sim-windows-" + std::to_string(getpid());
+        mkdir(name.c_str(), 0700);
+        return name;
+    }();
+    return folder;
+}
+
+// The host path of a profile file name, or "" for one the simulation does not model.
+std::string HostPath(const char* pszName)
+{
+    std::string name(pszName);
+    if (name.size() >= 2 && name[1] == ':')
+        return "";
+    if (name.find_first_of("\\/") == std::string::npos)
+        return WindowsFolder() + "/" + name;
+    for (char& c : name)
+        if (c == '\\')
+            c = '/';
+    return name;
+}
+
+struct Profile {
+    std::vector<std::string> lines;
+
+    bool Load(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        if (!in)
+            return false;
+        std::string line;
+        while (std::getline(in, line)) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            lines.push_back(line);
+        }
+        return true;
+    }
+
+    bool Save(const std::string& path) const
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        for (const std::string& line : lines)
+            out << line << "\r\n";
+        return static_cast<bool>(out);
+    }
+
+    static bool IsSection(const std::string& line, std::string* pName)
+    {
+        const std::string t = Trim(line);
+        if (t.size() < 2 || t.front() != '[')
+            return false;
+        const size_t close = t.find(']');
+        if (close == std::string::npos)
+            return false;
+        *pName = Trim(t.substr(1, close - 1));
+        return true;
+    }
+
+    static bool IsKey(const std::string& line, std::string* pKey, std::string* pValue)
+    {
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos)
+            return false;
+        *pKey = Trim(line.substr(0, eq));
+        *pValue = Trim(line.substr(eq + 1));
+        return true;
+    }
+
+    // The section's header line and the line after its last one, or npos.
+    bool FindSection(const std::string& section, size_t* pHeader, size_t* pEnd) const
+    {
+        std::string name;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (!IsSection(lines[i], &name) || !SameName(name, section))
+                continue;
+            size_t end = i + 1;
+            while (end < lines.size() && !IsSection(lines[end], &name))
+                ++end;
+            *pHeader = i;
+            *pEnd = end;
+            return true;
+        }
+        return false;
+    }
+
+    bool FindKey(size_t header, size_t end, const std::string& key, size_t* pLine,
+                 std::string* pValue) const
+    {
+        std::string k;
+        for (size_t i = header + 1; i < end; ++i) {
+            if (IsKey(lines[i], &k, pValue) && SameName(k, key)) {
+                *pLine = i;
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+std::string Unquote(const std::string& value)
+{
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+// Copies a list of names, each terminated, the list ended by a second terminator.
+INT CopyList(const std::vector<std::string>& names, LPSTR pBuffer, UINT nSize)
+{
+    if (nSize < 2) {
+        if (nSize == 1)
+            pBuffer[0] = 0;
+        return 0;
+    }
+    UINT n = 0;
+    for (const std::string& name : names) {
+        for (char c : name) {
+            if (n + 2 >= nSize) {
+                pBuffer[n] = 0;
+                pBuffer[n + 1] = 0;
+                return static_cast<INT>(nSize - 2);
+            }
+            pBuffer[n++] = c;
+        }
+        pBuffer[n++] = 0;
+    }
+    pBuffer[n] = 0;
+    return static_cast<INT>(n);
+}
+
+INT CopyString(const std::string& text, LPSTR pBuffer, UINT nSize)
+{
+    if (nSize == 0)
+        return 0;
+    const size_t n = std::min<size_t>(text.size(), nSize - 1);
+    std::memcpy(pBuffer, text.data(), n);
+    pBuffer[n] = 0;
+    return static_cast<INT>(n);
+}
+
+}  // namespace
+
+INT WINAPI GetPrivateProfileStringA(LPCSTR pszSection, LPCSTR pszKey, LPCSTR pszDefault,
+                                    LPSTR pBuffer, UINT nSize, LPCSTR pszFile)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    const std::string fallback = TrimRight(pszDefault ? pszDefault : "");
+    if (!pszFile || !pBuffer)
+        return 0;
+    Profile profile;
+    const std::string path = HostPath(pszFile);
+    const bool bLoaded = !path.empty() && profile.Load(path);
+    std::string name;
+    if (pszSection == nullptr) {
+        std::vector<std::string> sections;
+        for (const std::string& line : profile.lines)
+            if (Profile::IsSection(line, &name))
+                sections.push_back(name);
+        return CopyList(sections, pBuffer, nSize);
+    }
+    size_t header = 0, end = 0;
+    const bool bSection = bLoaded && profile.FindSection(pszSection, &header, &end);
+    if (pszKey == nullptr) {
+        std::vector<std::string> keys;
+        std::string key, value;
+        for (size_t i = header + 1; bSection && i < end; ++i)
+            if (Profile::IsKey(profile.lines[i], &key, &value))
+                keys.push_back(key);
+        return CopyList(keys, pBuffer, nSize);
+    }
+    size_t line = 0;
+    std::string value;
+    if (!bSection || !profile.FindKey(header, end, pszKey, &line, &value)) {
+        sim::SetError(lk, ERROR_FILE_NOT_FOUND);
+        return CopyString(fallback, pBuffer, nSize);
+    }
+    return CopyString(Unquote(value), pBuffer, nSize);
+}
+
+BOOL WINAPI WritePrivateProfileStringA(LPCSTR pszSection, LPCSTR pszKey, LPCSTR pszValue,
+                                       LPCSTR pszFile)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    if (auto nResult = w.TakeFault("WritePrivateProfileStringA")) {
+        sim::SetError(lk, ERROR_ACCESS_DENIED);
+        return static_cast<BOOL>(*nResult);
+    }
+    if (!pszSection || !pszFile) {
+        sim::SetError(lk, ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const std::string path = HostPath(pszFile);
+    if (path.empty()) {
+        sim::SetError(lk, ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    Profile profile;
+    profile.Load(path);
+    size_t header = 0, end = 0;
+    const bool bSection = profile.FindSection(pszSection, &header, &end);
+    if (pszKey == nullptr) {  // delete the section
+        if (bSection)
+            profile.lines.erase(profile.lines.begin() + header, profile.lines.begin() + end);
+    } else {
+        if (!bSection) {
+            if (pszValue == nullptr)
+                return TRUE;
+            profile.lines.push_back(std::string("[") + pszSection + "]");
+            header = profile.lines.size() - 1;
+            end = profile.lines.size();
+        }
+        size_t line = 0;
+        std::string old;
+        if (profile.FindKey(header, end, pszKey, &line, &old)) {
+            if (pszValue)
+                profile.lines[line] = std::string(pszKey) + "=" + pszValue;
+            else
+                profile.lines.erase(profile.lines.begin() + line);
+        } else if (pszValue) {
+            // After the section's last non-blank line.
+            size_t at = end;
+            while (at > header + 1 && Trim(profile.lines[at - 1]).empty())
+                --at;
+            profile.lines.insert(profile.lines.begin() + at, std::string(pszKey) + "=" + pszValue);
+        }
+    }
+    if (!profile.Save(path)) {
+        sim::SetError(lk, errno == ENOENT ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI DeleteFileA(LPCSTR pszName)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    const std::string path = HostPath(pszName);
+    if (path.empty() || std::remove(path.c_str()) != 0) {
+        sim::SetError(lk, ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    return TRUE;
+}
