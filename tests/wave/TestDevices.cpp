@@ -45,6 +45,8 @@ void CTestWaveIn::OnBuffer(CWaveBuffer* pBuffer)
     m_blocks.push_back({pBuffer, pBuffer->GetBytesRecorded(),
                         std::vector<int16_t>(p, p + pBuffer->GetBytesRecorded() / 2),
                         sim::NowUs()});
+    if (m_pLog)
+        m_pLog->push_back(m_blocks.back());
 }
 
 void CTestWaveOut::OnOpen()

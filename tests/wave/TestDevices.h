@@ -53,6 +53,7 @@ public:
 
     // Filled on the worker thread; read by the test once the world has settled.
     std::vector<Block> m_blocks;
+    std::vector<Block>* m_pLog = nullptr;  // a copy of every block, kept by the test
     int m_nOpens = 0;
     int m_nCloses = 0;
     bool m_bWorkerGoneAtClose = false;

@@ -24,9 +24,11 @@ void Deliver(const std::shared_ptr<Stream>& p)
     ThreadState& self = w.Current(lk);
     for (;;) {
         auto due = [&] { return !p->notices.empty() && p->notices.front().nDueUs <= w.Now(); };
+        // Waits for the first notice's time; a notice owed sooner ends the wait early.
         const uint64_t deadline = p->notices.empty() ? NO_DEADLINE : p->notices.front().nDueUs;
-        w.Block(lk, self, [&] { return due() || (p->bEnding && p->notices.empty()); }, deadline,
-                nullptr, "wave notices");
+        auto sooner = [&] { return !p->notices.empty() && p->notices.front().nDueUs < deadline; };
+        w.Block(lk, self, [&] { return due() || sooner() || (p->bEnding && p->notices.empty()); },
+                deadline, nullptr, "wave notices");
         if (!due()) {
             if (p->bEnding && p->notices.empty())
                 break;
