@@ -28,6 +28,9 @@ constexpr DWORD WAVE_WORKER_TIMEOUT = 10000;
 class CWaveBuffer;
 class CWaveRoute;
 
+template <class TDevice>
+void DeleteWaveDevice(TDevice* pDevice);
+
 // No virtual destructor: an owner deletes a device through its most derived type, with
 // DeleteWaveDevice below once it has been opened. The most derived classes are final, which
 // also lets the compiler check that a delete names one of them.

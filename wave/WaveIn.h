@@ -23,11 +23,11 @@ public:
                                     DWORD_PTR dwParam1, DWORD_PTR dwParam2);
     static UINT WaveInThreadProc(LPVOID pDevice);
 
-    // For DeleteWaveDevice.
-    void Dismiss(void (*pfnDelete)(CWaveDevice*)) { CWaveDevice::Dismiss(m_pThread, pfnDelete); }
-
 protected:
     friend class CWaveBuffer;
+    template <class TDevice>
+    friend void DeleteWaveDevice(TDevice* pDevice);
+    void Dismiss(void (*pfnDelete)(CWaveDevice*)) { CWaveDevice::Dismiss(m_pThread, pfnDelete); }
 
     HWAVEIN m_hWaveIn;
     // Written by the user-interface thread only; the worker reads it without the lock.

@@ -24,11 +24,11 @@ public:
                                      DWORD_PTR dwParam1, DWORD_PTR dwParam2);
     static UINT WaveOutThreadProc(LPVOID pDevice);
 
-    // For DeleteWaveDevice.
-    void Dismiss(void (*pfnDelete)(CWaveDevice*)) { CWaveDevice::Dismiss(m_pThread, pfnDelete); }
-
 protected:
     friend class CWaveBuffer;
+    template <class TDevice>
+    friend void DeleteWaveDevice(TDevice* pDevice);
+    void Dismiss(void (*pfnDelete)(CWaveDevice*)) { CWaveDevice::Dismiss(m_pThread, pfnDelete); }
 
     HWAVEOUT m_hWaveOut;
     CWinThread* m_pThread;

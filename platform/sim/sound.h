@@ -22,7 +22,11 @@
 // only once the notices of the buffers it returned have been delivered.
 //
 // Misuse. Freeing memory that holds a queued header, or the data of one, is misuse; so is a wave
-// call made from inside a callback (on Windows it deadlocks).
+// call made from inside a callback (on Windows it deadlocks), and queueing a capture header that
+// is still queued (Windows documents no refusal; Wine takes it twice).
+//
+// Where Windows and Wine differ the simulation is Windows: a close with buffers still queued
+// fails with WAVERR_STILLPLAYING (Wine closes and never returns them).
 #pragma once
 
 #include "platform/win32.h"
