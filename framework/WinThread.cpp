@@ -5,7 +5,8 @@
 namespace {
 
 // Lives on the starting thread's stack until the new thread has signalled hReady.
-struct Startup {
+struct Startup
+{
     CWinThread* pThread;
     HANDLE hReady;
 };

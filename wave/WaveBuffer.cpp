@@ -49,8 +49,7 @@ BOOL CWaveBuffer::PrepareIn(CWaveIn* pDevice, DWORD nFrames)
     m_pInDevice = pDevice;
     if (!Allocate(pDevice->m_wfx, nFrames))
         return 0;
-    return waveInPrepareHeader(pDevice->m_hWaveIn, m_pHeader, sizeof(WAVEHDR)) ==
-           MMSYSERR_NOERROR;
+    return waveInPrepareHeader(pDevice->m_hWaveIn, m_pHeader, sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
 }
 
 BOOL CWaveBuffer::PrepareOut(CWaveOut* pDevice, DWORD nFrames)

@@ -52,18 +52,18 @@ BOOL CWaveDevice::EndOpen(MMRESULT nResult)
         return TRUE;
     }
     switch (nResult) {
-    case MMSYSERR_ALLOCATED:
-        m_nError = WDE_ALLOCATED;
-        break;
-    case MMSYSERR_NOMEM:
-        m_nError = WDE_NOMEM;
-        break;
-    case WAVERR_BADFORMAT:
-        m_nError = WDE_BADFORMAT;
-        break;
-    default:
-        m_nError = WDE_FAILED;
-        break;
+        case MMSYSERR_ALLOCATED:
+            m_nError = WDE_ALLOCATED;
+            break;
+        case MMSYSERR_NOMEM:
+            m_nError = WDE_NOMEM;
+            break;
+        case WAVERR_BADFORMAT:
+            m_nError = WDE_BADFORMAT;
+            break;
+        default:
+            m_nError = WDE_FAILED;
+            break;
     }
     DropRoute();
     return FALSE;
@@ -99,8 +99,8 @@ BOOL CWaveDevice::StopWorker(CWinThread*& pThread)
         // wait needs is taken before the quit message.
         const DWORD nThreadId = pThread->m_nThreadID;
         HANDLE hThread = nullptr;
-        if (!DuplicateHandle(GetCurrentProcess(), pThread->m_hThread, GetCurrentProcess(),
-                             &hThread, SYNCHRONIZE, FALSE, 0))
+        if (!DuplicateHandle(GetCurrentProcess(), pThread->m_hThread, GetCurrentProcess(), &hThread,
+                             SYNCHRONIZE, FALSE, 0))
             hThread = nullptr;
         pThread = nullptr;
         PostThreadMessageA(nThreadId, WM_QUIT, 0, 0);

@@ -15,7 +15,8 @@ CWaveIn::CWaveIn()
     }
     m_pCaps = new (std::nothrow) WAVEINCAPSA[m_nDevices];
     for (UINT i = 0; i < m_nDevices; ++i) {
-        if (!m_pCaps || waveInGetDevCapsA(i, &m_pCaps[i], sizeof(WAVEINCAPSA)) != MMSYSERR_NOERROR) {
+        if (!m_pCaps ||
+            waveInGetDevCapsA(i, &m_pCaps[i], sizeof(WAVEINCAPSA)) != MMSYSERR_NOERROR) {
             delete[] m_pCaps;
             m_pCaps = nullptr;
             m_nDevices = 0;

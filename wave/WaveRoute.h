@@ -42,5 +42,5 @@ private:
     std::atomic<CWaveDevice*> m_pDevice;
     std::atomic<int> m_nInside;  // callbacks between Enter and Leave
     std::atomic<int> m_nHolders;
-    CWaveBuffer* m_pParked[3];   // a capture device's buffers
+    CWaveBuffer* m_pParked[3];  // a capture device's buffers
 };

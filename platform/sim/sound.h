@@ -45,7 +45,8 @@ using SoundSource = std::function<int16_t(uint64_t nSample)>;
 // A source that plays these samples once, then silence.
 SoundSource Samples(std::vector<int16_t> samples);
 
-struct SoundDevice {
+struct SoundDevice
+{
     // Bytes (code page 932) as waveInGetDevCapsA/waveOutGetDevCapsA give them in szPname; a name of
     // 32 bytes or more fills all 32 without a terminating zero, as Wine can give one.
     std::string name;
@@ -58,7 +59,8 @@ struct SoundDevice {
 void SetWaveInDevices(std::vector<SoundDevice> devices);
 void SetWaveOutDevices(std::vector<SoundDevice> devices);
 
-struct PlayedSample {
+struct PlayedSample
+{
     int16_t nValue;    // 8-bit samples are widened: (byte - 128) * 256
     uint64_t nTimeUs;  // virtual time at which its frame was played
 };

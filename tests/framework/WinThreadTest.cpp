@@ -8,7 +8,9 @@
 
 namespace {
 
-class WinThread : public PlatformTest {};
+class WinThread : public PlatformTest
+{
+};
 
 UINT Receive(LPVOID p)
 {

@@ -10,7 +10,8 @@
 
 namespace {
 
-class WaveIn : public PlatformTest {
+class WaveIn : public PlatformTest
+{
 protected:
     void SetUp() override
     {
@@ -19,10 +20,10 @@ protected:
         m_nDevice = FindWaveIn("Mic");
         ASSERT_NE(m_nDevice, UINT(WAVE_MAPPER)) << "no input device named Mic";
         const WAVEFORMATEX wfx = Pcm16(16000, 1);
-        ASSERT_EQ(waveInOpen(&m_h, m_nDevice, &wfx,
-                             reinterpret_cast<DWORD_PTR>(&CWaveNotices::InProc),
-                             reinterpret_cast<DWORD_PTR>(&m_notices), CALLBACK_FUNCTION),
-                  MMSYSERR_NOERROR);
+        ASSERT_EQ(
+            waveInOpen(&m_h, m_nDevice, &wfx, reinterpret_cast<DWORD_PTR>(&CWaveNotices::InProc),
+                       reinterpret_cast<DWORD_PTR>(&m_notices), CALLBACK_FUNCTION),
+            MMSYSERR_NOERROR);
         ASSERT_EQ(m_notices.Get().size(), 1u) << "the open notice arrives inside the open";
         EXPECT_EQ(m_notices.Get()[0].nMessage, UINT(WIM_OPEN));
     }

@@ -9,7 +9,8 @@
 class CWaveNotices
 {
 public:
-    struct Notice {
+    struct Notice
+    {
         UINT nMessage;
         WAVEHDR* pHeader;
         DWORD nFlags;  // the header's flags when the notice arrived
@@ -28,8 +29,8 @@ public:
     {
         reinterpret_cast<CWaveNotices*>(nInstance)->Add(nMessage, nParam1);
     }
-    static void CALLBACK OutProc(HWAVEOUT, UINT nMessage, DWORD_PTR nInstance,
-                                 DWORD_PTR nParam1, DWORD_PTR)
+    static void CALLBACK OutProc(HWAVEOUT, UINT nMessage, DWORD_PTR nInstance, DWORD_PTR nParam1,
+                                 DWORD_PTR)
     {
         reinterpret_cast<CWaveNotices*>(nInstance)->Add(nMessage, nParam1);
     }

@@ -9,7 +9,8 @@
 
 namespace {
 
-class WaveOut : public PlatformTest {
+class WaveOut : public PlatformTest
+{
 protected:
     void SetUp() override
     {
@@ -90,8 +91,7 @@ TEST_F(WaveOut, AQueuedHeaderIsRefusedAgainAndAResetReturnsEveryBufferInOrder)
         EXPECT_TRUE(hdr.dwFlags & WHDR_INQUEUE);
     }
     EXPECT_EQ(waveOutWrite(h, &m_headers[1], sizeof(WAVEHDR)), UINT(WAVERR_STILLPLAYING));
-    EXPECT_EQ(waveOutUnprepareHeader(h, &m_headers[2], sizeof(WAVEHDR)),
-              UINT(WAVERR_STILLPLAYING));
+    EXPECT_EQ(waveOutUnprepareHeader(h, &m_headers[2], sizeof(WAVEHDR)), UINT(WAVERR_STILLPLAYING));
 
     ASSERT_EQ(waveOutReset(h), MMSYSERR_NOERROR);
     // Every buffer has come back, and its notice has arrived, by the time the reset returns:

@@ -9,7 +9,9 @@
 
 namespace {
 
-class Sound : public PlatformTest {};
+class Sound : public PlatformTest
+{
+};
 
 std::atomic<int> g_nNotices{0};
 
@@ -22,7 +24,8 @@ void CALLBACK CountNotices(HWAVEIN h, UINT nMessage, DWORD_PTR, DWORD_PTR, DWORD
     }
 }
 
-struct Headers {
+struct Headers
+{
     std::vector<int16_t> data[2];
     WAVEHDR hdr[2] = {};
     explicit Headers(DWORD nFrames)
@@ -41,9 +44,9 @@ TEST_F(Sound, CaptureLosesWhatItHearsWhileNothingIsQueuedAndNoticesCanArriveLate
     sim::SetWaveInDevices({{"Mic", {}, [](uint64_t n) { return int16_t(n); }}});
     WAVEFORMATEX wfx{WAVE_FORMAT_PCM, 1, 8000, 16000, 2, 16, 0};
     HWAVEIN h = nullptr;
-    ASSERT_EQ(waveInOpen(&h, 0, &wfx, reinterpret_cast<DWORD_PTR>(&CountNotices), 0,
-                         CALLBACK_FUNCTION),
-              MMSYSERR_NOERROR);
+    ASSERT_EQ(
+        waveInOpen(&h, 0, &wfx, reinterpret_cast<DWORD_PTR>(&CountNotices), 0, CALLBACK_FUNCTION),
+        MMSYSERR_NOERROR);
     ForgiveMisuse();  // the call from the open notice
     Headers b(80);    // 10 ms each
     for (WAVEHDR& hdr : b.hdr)

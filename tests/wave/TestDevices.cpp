@@ -75,7 +75,8 @@ int16_t Ramp(uint64_t nSample)
 
 namespace {
 
-struct GateOpening {
+struct GateOpening
+{
     sim::Gate* pGate;
     DWORD nMilliseconds;
 };

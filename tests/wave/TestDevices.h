@@ -26,7 +26,8 @@ public:
     static bool Has(const void* p);
 };
 
-struct Block {
+struct Block
+{
     CWaveBuffer* pBuffer;
     DWORD nBytes;
     std::vector<int16_t> samples;

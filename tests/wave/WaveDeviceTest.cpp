@@ -8,7 +8,9 @@
 
 namespace {
 
-class WaveDevice : public PlatformTest {};
+class WaveDevice : public PlatformTest
+{
+};
 
 TEST_F(WaveDevice, TheFormatRecordIsZeroUntilOpenFillsItAsPcmWithCbSize18)
 {
@@ -35,7 +37,8 @@ TEST_F(WaveDevice, TheFormatRecordIsZeroUntilOpenFillsItAsPcmWithCbSize18)
 
 TEST_F(WaveDevice, OpenResultsMapToErrorCodesThatOnlyAFailureWrites)
 {
-    const struct {
+    const struct
+    {
         MMRESULT nResult;
         int nError;
     } cases[] = {{MMSYSERR_ALLOCATED, WDE_ALLOCATED}, {MMSYSERR_NOMEM, WDE_NOMEM},
@@ -56,7 +59,8 @@ TEST_F(WaveDevice, OpenResultsMapToErrorCodesThatOnlyAFailureWrites)
     }
 
     // A format the device refuses, from the device itself.
-    sim::SetWaveInDevices({{"Mono only", [](const WAVEFORMATEX& f) { return f.nChannels == 1; }, {}}});
+    sim::SetWaveInDevices(
+        {{"Mono only", [](const WAVEFORMATEX& f) { return f.nChannels == 1; }, {}}});
     CTestWaveIn in;
     EXPECT_FALSE(in.Open(0, 8000, 16, TRUE, 80));
     EXPECT_EQ(in.m_nError, WDE_BADFORMAT);

@@ -10,7 +10,8 @@
 
 namespace {
 
-class WaveHazard : public PlatformTest {
+class WaveHazard : public PlatformTest
+{
 protected:
     void SetUp() override
     {

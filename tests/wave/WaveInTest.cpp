@@ -4,7 +4,8 @@
 
 namespace {
 
-class WaveIn : public PlatformTest {
+class WaveIn : public PlatformTest
+{
 protected:
     void SetUp() override
     {

@@ -6,7 +6,8 @@
 
 namespace {
 
-class WaveOut : public PlatformTest {
+class WaveOut : public PlatformTest
+{
 protected:
     // Buffers prepared for the device, each filled with its own index.
     void Prepare(CWaveOut& out, DWORD nFrames)

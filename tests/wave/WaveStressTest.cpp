@@ -55,7 +55,8 @@ private:
     int m_nNext = 0;
 };
 
-class WaveStress : public PlatformTest {
+class WaveStress : public PlatformTest
+{
 protected:
     void SetUp() override
     {

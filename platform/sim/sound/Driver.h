@@ -15,14 +15,16 @@
 namespace sim::sound {
 
 // A callback notice owed to the program.
-struct Notice {
+struct Notice
+{
     UINT nMessage;
     DWORD_PTR nParam1;
     uint64_t nDueUs;
 };
 
 // One open wave device.
-struct Stream {
+struct Stream
+{
     bool bInput = false;
     UINT nDevice = 0;
     void* hDevice = nullptr;
@@ -46,7 +48,7 @@ struct Stream {
     uint64_t nOriginUs = 0;
     uint64_t nNextFrame = 0;  // the first frame not yet given to a buffer
     uint64_t nHeadFrame = 0;
-    uint64_t nEvent = 0;      // the head's completion on the clock, or 0
+    uint64_t nEvent = 0;  // the head's completion on the clock, or 0
     bool bPlayedSinceReset = false;
 
     uint64_t FrameTime(uint64_t nFrame) const;
@@ -54,13 +56,15 @@ struct Stream {
     uint64_t FramesOf(const WAVEHDR& hdr) const { return hdr.dwBufferLength / wfx.nBlockAlign; }
 };
 
-struct Hold {
+struct Hold
+{
     std::string call;
     Gate* pGate;
     int nSkip;
 };
 
-struct Room {
+struct Room
+{
     static Room& Get();
 
     std::vector<SoundDevice> inputs;
@@ -84,9 +88,8 @@ bool BeginCall(Lock& lk, const char* pszCall);
 Stream* FindStream(void* hDevice, bool bInput);
 
 // Opens a stream (the open notice is delivered before this returns) or returns the reason.
-MMRESULT OpenStream(Lock& lk, bool bInput, void** phDevice, UINT nDevice,
-                    const WAVEFORMATEX* pwfx, DWORD_PTR nCallback, DWORD_PTR nInstance,
-                    DWORD nFlags);
+MMRESULT OpenStream(Lock& lk, bool bInput, void** phDevice, UINT nDevice, const WAVEFORMATEX* pwfx,
+                    DWORD_PTR nCallback, DWORD_PTR nInstance, DWORD nFlags);
 // Closes a stream whose queue is empty: delivers what is owed, then the close notice.
 void CloseStream(Lock& lk, Stream& s);
 

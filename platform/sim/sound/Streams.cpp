@@ -27,8 +27,9 @@ void Deliver(const std::shared_ptr<Stream>& p)
         // Waits for the first notice's time; a notice owed sooner ends the wait early.
         const uint64_t deadline = p->notices.empty() ? NO_DEADLINE : p->notices.front().nDueUs;
         auto sooner = [&] { return !p->notices.empty() && p->notices.front().nDueUs < deadline; };
-        w.Block(lk, self, [&] { return due() || sooner() || (p->bEnding && p->notices.empty()); },
-                deadline, nullptr, "wave notices");
+        w.Block(
+            lk, self, [&] { return due() || sooner() || (p->bEnding && p->notices.empty()); },
+            deadline, nullptr, "wave notices");
         if (!due()) {
             if (p->bEnding && p->notices.empty())
                 break;
@@ -88,7 +89,8 @@ bool BeginCall(Lock& lk, const char* pszCall)
         break;
     }
     if (t_bDriverThread) {
-        w.Misuse(std::string(pszCall) + " called from inside a wave callback (deadlocks on Windows)");
+        w.Misuse(std::string(pszCall) +
+                 " called from inside a wave callback (deadlocks on Windows)");
         return false;
     }
     return true;
@@ -115,9 +117,8 @@ bool DefaultAccepts(const WAVEFORMATEX& f)
 
 }  // namespace
 
-MMRESULT OpenStream(Lock& lk, bool bInput, void** phDevice, UINT nDevice,
-                    const WAVEFORMATEX* pwfx, DWORD_PTR nCallback, DWORD_PTR nInstance,
-                    DWORD nFlags)
+MMRESULT OpenStream(Lock& lk, bool bInput, void** phDevice, UINT nDevice, const WAVEFORMATEX* pwfx,
+                    DWORD_PTR nCallback, DWORD_PTR nInstance, DWORD nFlags)
 {
     World& w = World::Get();
     Room& room = Room::Get();
@@ -190,8 +191,9 @@ void WaitForNotices(Lock& lk, Stream& s)
 {
     World& w = World::Get();
     const uint64_t nTarget = s.nPosted;
-    w.Block(lk, w.Current(lk), [&] { return s.nDelivered >= nTarget; }, NO_DEADLINE,
-            &s.deliveryWaiters, "wave notices to be delivered");
+    w.Block(
+        lk, w.Current(lk), [&] { return s.nDelivered >= nTarget; }, NO_DEADLINE, &s.deliveryWaiters,
+        "wave notices to be delivered");
 }
 
 DWORD Flags(const WAVEHDR& hdr)
