@@ -2,7 +2,7 @@
 //
 // Devices. A test lists the input and the output devices (names, accepted formats, what an
 // input hears). After ResetWorld there is one of each: "Sim Microphone", hearing silence, and
-// "Sim Speaker"; WAVE_MAPPER opens device 0.
+// "Sim Speaker"; WAVE_MAPPER opens device 0 (but has no capabilities of its own to list).
 //
 // Capture. A started input device captures one frame every 1/rate s from waveInStart on, into
 // the first queued buffer; a buffer of n frames is done at the exact microsecond its nth frame
