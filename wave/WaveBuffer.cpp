@@ -65,12 +65,24 @@ void CWaveBuffer::Release()
 {
     if (!m_pHeader)
         return;
-    if (m_pInDevice)
-        waveInUnprepareHeader(m_pInDevice->m_hWaveIn, m_pHeader, sizeof(WAVEHDR));
-    else if (m_pOutDevice)
-        waveOutUnprepareHeader(m_pOutDevice->m_hWaveOut, m_pHeader, sizeof(WAVEHDR));
-    FreeLocked(m_pHeader->lpData);
-    FreeLocked(m_pHeader);
+    // The driver of an open device must not hold what is freed: a buffer still queued is taken
+    // back by a reset of its device, which returns every buffer the device holds. Should even
+    // that fail, the memory stays the driver's and is never freed.
+    const HWAVEIN hIn = m_pInDevice ? m_pInDevice->m_hWaveIn : nullptr;
+    const HWAVEOUT hOut = m_pOutDevice ? m_pOutDevice->m_hWaveOut : nullptr;
+    const bool bHeld = (hIn || hOut) && IsQueued();
+    if (bHeld && hIn)
+        waveInReset(hIn);
+    else if (bHeld)
+        waveOutReset(hOut);
+    if (!bHeld || !IsQueued()) {
+        if (m_pInDevice)
+            waveInUnprepareHeader(hIn, m_pHeader, sizeof(WAVEHDR));
+        else if (m_pOutDevice)
+            waveOutUnprepareHeader(hOut, m_pHeader, sizeof(WAVEHDR));
+        FreeLocked(m_pHeader->lpData);
+        FreeLocked(m_pHeader);
+    }
     m_pHeader = nullptr;
     m_pInDevice = nullptr;
     m_pOutDevice = nullptr;

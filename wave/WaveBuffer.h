@@ -21,7 +21,8 @@ public:
     // with its handle; non-zero when the platform prepared it.
     BOOL PrepareIn(CWaveIn* pDevice, DWORD nFrames);
     BOOL PrepareOut(CWaveOut* pDevice, DWORD nFrames);
-    // Unprepare against the device (still open, and no longer holding the buffer) and free.
+    // Unprepare against the device (still open) and free. A buffer the device still holds is
+    // taken back first, by a reset of the device.
     void Release();
 
     void* GetData() const;

@@ -149,6 +149,29 @@ TEST_F(WaveHazard, APlaybackWorkerThatDoesNotEndKeepsItsDeviceUntilItEnds)
     EXPECT_FALSE(CLiveDevices::Has(pOut));
 }
 
+// The echo releases its playback buffers while the playback device is open, and one may
+// still be playing.
+TEST_F(WaveHazard, APlaybackBufferReleasedWhileTheDeviceHoldsItIsTakenBackFirst)
+{
+    CTestWaveOut out;
+    ASSERT_TRUE(out.Open(0, 8000, 16, FALSE));
+    auto pPlaying = std::make_unique<CWaveBuffer>(), pNext = std::make_unique<CWaveBuffer>();
+    for (CWaveBuffer* p : {pPlaying.get(), pNext.get()}) {
+        ASSERT_TRUE(p->PrepareOut(&out, 400));
+        ASSERT_TRUE(out.Write(p));
+    }
+    sim::AdvanceTime(10);
+    pPlaying.reset();
+    sim::Settle();
+    EXPECT_EQ(out.m_returned.size(), 2u) << "the reset handed back all the device held";
+    EXPECT_FALSE(pNext->IsQueued());
+    ASSERT_TRUE(out.Write(pNext.get())) << "and the device plays on";
+    sim::AdvanceTime(50);
+    EXPECT_EQ(out.m_returned.size(), 3u);
+    pNext.reset();
+    EXPECT_TRUE(out.Close());
+}
+
 // After a close that failed the device is still open, and its owner deletes the object all
 // the same: late notices and the close notice must find nothing.
 TEST_F(WaveHazard, AfterAFailedCaptureCloseNoCallbackReachesTheDeletedDevice)
