@@ -1,6 +1,7 @@
 // What both devices share: the listing and the names, the format record, the opening steps
 // with their error codes, and the buffers.
 #include "tests/support/PlatformTest.h"
+#include "tests/wave/NewFaults.h"
 #include "tests/wave/TestDevices.h"
 
 #include <cstring>
@@ -144,7 +145,8 @@ TEST_F(WaveDevice, BuffersAreSizedInFramesOfTheDeviceAndLeadBackToTheirObject)
     EXPECT_TRUE(in.Close());
 }
 
-// Each allocation a buffer makes can fail; the buffer is then empty and is skipped.
+// Each allocation a buffer makes can fail; the buffer is then empty and is skipped. So can the
+// allocations of the device's own objects.
 TEST_F(WaveDevice, ABufferWhoseMemoryCannotBeAllocatedIsEmptyAndSkipped)
 {
     CTestWaveOut out;
@@ -173,6 +175,25 @@ TEST_F(WaveDevice, ABufferWhoseMemoryCannotBeAllocatedIsEmptyAndSkipped)
     ASSERT_EQ(in.m_blocks.size(), 10u);
     EXPECT_EQ(in.m_blocks[9].samples.back(), Ramp(799));
     EXPECT_TRUE(in.Close());
+
+    // The objects: the route of an open (the first), a buffer (the third: the second buffer).
+    FailNothrowNew(0);
+    EXPECT_FALSE(in.Open(0, 8000, 16, FALSE, 80));
+    EXPECT_EQ(in.m_nError, WDE_NOMEM);
+    EXPECT_EQ(in.m_hWaveIn, nullptr);
+    FailNothrowNew(2);
+    ASSERT_TRUE(in.Open(0, 8000, 16, FALSE, 80));
+    EXPECT_EQ(in.m_pBuffer[1], nullptr);
+    ASSERT_TRUE(in.Start());
+    sim::AdvanceTime(100);
+    EXPECT_EQ(in.m_blocks.size(), 20u);
+    EXPECT_TRUE(in.Close());
+
+    // The listing's array: as a listing that failed.
+    FailNothrowNew(0);
+    CTestWaveIn unlisted;
+    EXPECT_EQ(unlisted.m_nDevices, 0u);
+    EXPECT_EQ(unlisted.m_nError, WDE_FAILED);
 }
 
 }  // namespace
