@@ -11,12 +11,14 @@
 #
 # A null sink renders as far ahead as its clients allow: with none asking for less it runs
 # up to 2 s ahead and hands the microphone its sound in lumps of that size. The recorder
-# (bench_record_start) asks for 10 ms, and waits until the lead has drained, before any
-# program starts.
+# (bench_record_start) asks for BENCH_LATENCY_MS (default 20 ms, a sound card's usual
+# period), and waits until the lead has drained, before any program starts. The feeder asks
+# for nothing and keeps a buffer of its own, so that it never runs dry on a busy machine.
 
 bench_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 bench_root=$(cd "$bench_here/../.." && pwd)
 BENCH_RATE=${BENCH_RATE:-44100}
+BENCH_LATENCY_MS=${BENCH_LATENCY_MS:-20}
 
 bench_log() { echo "bench: $*" >&2; }
 
@@ -42,13 +44,13 @@ bench_sink_latency_us() {
 
 # bench_record_start FILE: records bench.monitor (2 channels, 16 bits) into FILE.
 bench_record_start() {
-  parecord --device=bench.monitor --latency-msec=10 --file-format=wav --format=s16le \
+  parecord --device=bench.monitor --latency-msec="$BENCH_LATENCY_MS" --file-format=wav --format=s16le \
     --rate="$BENCH_RATE" --channels=2 --channel-map=aux0,aux1 "$1" 2>/dev/null &
   bench_recorder=$!
   local us i
   for i in $(seq 100); do
     us=$(bench_sink_latency_us)
-    [ -n "$us" ] && [ "$us" -lt 50000 ] && return 0
+    [ -n "$us" ] && [ "$us" -lt $((BENCH_LATENCY_MS * 2000)) ] && return 0
     sleep 0.1
   done
   bench_log "the bench sink still runs ${us:-?} us ahead"
@@ -63,7 +65,7 @@ bench_record_stop() {
 
 # bench_feed FILE: plays FILE into the microphone and returns when it has been played.
 bench_feed() {
-  paplay --device=feed --latency-msec=10 "$1"
+  paplay --device=feed "$1"
 }
 
 # bench_signals DIR: the test signals, mono 16-bit at the bench rate.
@@ -98,7 +100,16 @@ bench_phrase() {
   rm -f "$1.raw.wav"
 }
 
-# bench_wine PROGRAM ARGS...: runs a Windows program of the 64-bit build under Wine.
+# bench_wine PROGRAM ARGS...: runs a Windows program of the 64-bit build under Wine, in a
+# prefix of the bench's own: the conformance tests may run at the same time on another
+# display, and one wineserver serves every process of a prefix.
 bench_wine() {
-  "$bench_root/scripts/wine-run.sh" "$@"
+  WINEPREFIX=$BENCH_WINEPREFIX "$bench_root/scripts/wine-run.sh" "$@"
+}
+BENCH_WINEPREFIX=${BENCH_WINEPREFIX:-$bench_root/build/wineprefix-bench}
+
+# bench_done: waits for the prefix's wineserver to end, before the display it used goes.
+bench_done() {
+  bench_record_stop
+  WINEPREFIX=$BENCH_WINEPREFIX /usr/lib/wine/wineserver64 -w 2>/dev/null || true
 }

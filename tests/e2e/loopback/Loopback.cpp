@@ -3,7 +3,7 @@
 // proved, and the floor of the devices measured, without the real program:
 //
 //   loopback [--in NAME] [--out NAME] [--rate HZ] [--time MS] [--buffers N] [--seconds S]
-//            [--echo-delay MS --echo-strength G] [--window TITLE] [--list]
+//            [--echo-delay MS --echo-strength G] [--window TITLE] [--trace FILE] [--list]
 //
 // Devices are found by their exact name (the default device without --in/--out). --buffers
 // capture buffers of --time ms each are kept queued, and as many playback buffers again; a
@@ -11,7 +11,9 @@
 // a feedback echo, y[n] = limit(x[n] + floor(y[n-D] * G / 256)), so that the bench's echo
 // analysis can be rehearsed. With --window it waits in a small window of that title until its
 // "&ON" button is pressed (alt+n), as a person would start the real program. On exit it prints
-// how many blocks went round and how many found no free playback buffer.
+// how many blocks went round and how many found no free playback buffer; --trace writes a
+// line per captured block: milliseconds since start, and how many playback buffers were
+// still queued when it came (to tell a late capture from a slow playback).
 //
 // One thread does everything: it waits on the capture event, so no callback runs code here.
 #include "platform/win32.h"
@@ -35,6 +37,7 @@ struct Options {
     int nEchoDelayMs = 0;
     int nEchoStrength = 0;
     std::string window;
+    std::string trace;
     bool bList = false;
 };
 
@@ -61,6 +64,8 @@ bool ParseOptions(int argc, char** argv, Options& o)
             o.nEchoDelayMs = std::atoi(argv[++i]);
         } else if (a == "--echo-strength" && bHasValue) {
             o.nEchoStrength = std::atoi(argv[++i]);
+        } else if (a == "--trace" && bHasValue) {
+            o.trace = argv[++i];
         } else if (a == "--window" && bHasValue) {
             o.window = argv[++i];
         } else {
@@ -263,6 +268,11 @@ int Run(const Options& o)
     long nBlocks = 0;
     long nNoBuffer = 0;
     size_t nNextIn = 0;
+    FILE* pTrace = o.trace.empty() ? nullptr : std::fopen(o.trace.c_str(), "w");
+    LARGE_INTEGER frequency;
+    LARGE_INTEGER start;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
     const DWORD nStart = GetTickCount();
     waveInStart(hIn);
     std::printf("loopback: running %d ms x %d buffers at %d Hz\n", o.nTimeMs, o.nBuffers, o.nRate);
@@ -277,6 +287,13 @@ int Run(const Options& o)
             if (!(in.hdr.dwFlags & WHDR_DONE))
                 break;
             const size_t nSamples = in.hdr.dwBytesRecorded / 2;
+            if (pTrace) {
+                LARGE_INTEGER now;
+                QueryPerformanceCounter(&now);
+                const long nQueued = std::count_if(playback.begin(), playback.end(),
+                                                   [](const Block& b) { return (b.hdr.dwFlags & WHDR_DONE) == 0; });
+                std::fprintf(pTrace, "%.2f %ld\n", static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart), nQueued);
+            }
             auto it = std::find_if(playback.begin(), playback.end(),
                                    [](const Block& b) { return (b.hdr.dwFlags & WHDR_DONE) != 0; });
             if (it == playback.end()) {
@@ -305,6 +322,8 @@ int Run(const Options& o)
     waveInClose(hIn);
     waveOutClose(hOut);
     CloseHandle(hEvent);
+    if (pTrace)
+        std::fclose(pTrace);
     std::printf("loopback: %ld blocks, %ld without a free playback buffer\n", nBlocks, nNoBuffer);
     return 0;
 }

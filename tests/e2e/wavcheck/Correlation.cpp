@@ -108,6 +108,26 @@ Copy CCopyFinder::Strongest(long nFrom, long nTo) const
     return At(nBest);
 }
 
+std::vector<Copy> CCopyFinder::All(double dMinSimilarity) const
+{
+    std::vector<Copy> copies;
+    const long nSpan = static_cast<long>(m_ref.size());
+    const long nLags = static_cast<long>(m_correlation.size());
+    for (long k = 0; k < nLags; ++k) {
+        const Copy c = At(k);
+        if (c.dSimilarity < dMinSimilarity)
+            continue;
+        // The strongest within a span either side; a later one that is stronger replaces it.
+        if (!copies.empty() && k - copies.back().nLag < nSpan) {
+            if (c.dGain * m_dRefEnergy > m_correlation[static_cast<size_t>(copies.back().nLag)])
+                copies.back() = c;
+            continue;
+        }
+        copies.push_back(c);
+    }
+    return copies;
+}
+
 double CCopyFinder::Autocorrelation(long nLag) const
 {
     const size_t nShift = static_cast<size_t>(std::labs(nLag));

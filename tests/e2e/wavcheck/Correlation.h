@@ -22,6 +22,9 @@ public:
     // recording); nLag stays -1 when the range is empty or the reference is silent.
     Copy Strongest(long nFrom, long nTo) const;
     Copy At(long nLag) const;
+    // Every copy at least dMinSimilarity alike, strongest of its neighbourhood (the
+    // reference's length either side), in order of lag: each chirp of a train, say.
+    std::vector<Copy> All(double dMinSimilarity) const;
     // The reference's autocorrelation at a lag: how much two copies that far apart overlap.
     double Autocorrelation(long nLag) const;
     // The least-squares gains of copies at the given lags, solved together, so that copies

@@ -17,7 +17,9 @@ EchoReport MeasureEchoes(const CCopyFinder& finder, long nFrom, long nTo, const 
     EchoReport report;
     // The direct sound is the strongest copy: every echo is weaker by g/256 < 1.
     report.first = finder.Strongest(nFrom, nTo);
-    if (report.first.nLag < 0 || report.first.dGain <= 0)
+    // Echoes inside the reference's span lower the similarity of the first copy (to 0.87 for
+    // a short burst at strength 128), noise leaves it near 0.
+    if (report.first.nLag < 0 || report.first.dGain <= 0 || report.first.dSimilarity < 0.2)
         return report;
 
     const double dPerMs = check.nRate / 1000.0;

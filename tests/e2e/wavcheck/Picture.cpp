@@ -34,7 +34,7 @@ std::string Quoted(std::string s)
 
 }  // namespace
 
-bool DrawPicture(const std::vector<double>& input, const std::vector<double>& output, int nRate,
+bool DrawPicture(const std::vector<double>& input, const std::vector<double>& output, int nRate, double dStartS,
                  const std::string& title, const std::string& pngPath, std::string& error)
 {
     constexpr size_t nColumns = 2000;
@@ -53,7 +53,7 @@ bool DrawPicture(const std::vector<double>& input, const std::vector<double>& ou
     {
         std::ofstream data(dataPath);
         for (size_t c = 0; c < a.lows.size(); ++c) {
-            const double dTime = (static_cast<double>(c) + 0.5) * static_cast<double>(nFrames) / static_cast<double>(a.lows.size()) / nRate;
+            const double dTime = dStartS + (static_cast<double>(c) + 0.5) * static_cast<double>(nFrames) / static_cast<double>(a.lows.size()) / nRate;
             data << dTime << ' ' << a.lows[c] / 32768 << ' ' << a.highs[c] / 32768 << ' ' << b.lows[c] / 32768 << ' '
                  << b.highs[c] / 32768 << '\n';
         }
@@ -63,7 +63,7 @@ bool DrawPicture(const std::vector<double>& input, const std::vector<double>& ou
         script << "set terminal pngcairo size 1600,800 font 'Sans,11'\n"
                << "set output " << Quoted(pngPath) << "\n"
                << "set multiplot layout 2,1 title " << Quoted(title) << "\n"
-               << "set yrange [-1:1]\nset grid\nset xrange [0:" << static_cast<double>(nFrames) / nRate << "]\n"
+               << "set yrange [-1:1]\nset grid\nset xrange [" << dStartS << ":" << dStartS + static_cast<double>(nFrames) / nRate << "]\n"
                << "set ylabel 'input (microphone)'\nset format x ''\n"
                << "plot " << Quoted(dataPath) << " using 1:2:3 with filledcurves lc rgb '#1f5fbf' notitle\n"
                << "set ylabel 'output (speaker)'\nset format x '%g'\nset xlabel 'time (s)'\n"

@@ -14,5 +14,6 @@ Outline OutlineOf(const std::vector<double>& x, size_t nColumns);
 
 // Writes the PNG with gnuplot (the outlines go to pngPath + ".dat" beside it, then are
 // removed). Returns false with the reason when gnuplot fails.
-bool DrawPicture(const std::vector<double>& input, const std::vector<double>& output, int nRate,
+// dStartS is the time of the first sample on the axis.
+bool DrawPicture(const std::vector<double>& input, const std::vector<double>& output, int nRate, double dStartS,
                  const std::string& title, const std::string& pngPath, std::string& error);

@@ -1,16 +1,17 @@
 // wavcheck: measures what a program under test did to a known sound.
 //
-//   wavcheck latency REF REC [--input IN] [--min-similarity S]
+//   wavcheck latency REF REC [--input IN] [--min-similarity S] [--max-ms MS]
 //   wavcheck echoes  REF REC --delay MS --strength G [--input IN] [--repeats N]
 //                            [--delay-tol MS] [--ratio-tol R]
-//   wavcheck gaps    REC [--merge MS] [--min-silence MS]
+//   wavcheck gaps    REC [--merge MS] [--min-silence MS] [--from S] [--to S]
 //   wavcheck silence REC [--from S] [--to S] [--max LSB]
 //   wavcheck picture IN OUT PNG [--title TEXT] [--from S] [--to S]
 //
 // Each sound is a 16-bit PCM WAV file, FILE for the mean of its channels or FILE:N for its
 // channel N (from 0). REF is the signal that was fed; REC the recording. With --input, the
 // lags are taken from where REF appears in IN (the bench records the microphone too), so
-// that what is reported is the delay from input to output. Prints "name value" lines;
+// that what is reported is the delay from input to output; latency_ms is then the median
+// over every copy of REF in IN. Prints "name value" lines;
 // exits 0 when the check passes, 1 when it fails, 2 on bad use or an unreadable file.
 #include "tests/e2e/wavcheck/Correlation.h"
 #include "tests/e2e/wavcheck/Echoes.h"
@@ -129,6 +130,9 @@ long InputLag(const Args& args, const std::vector<double>& ref, const Signal& r,
     return c.nLag;
 }
 
+// Without --input: the strongest copy of REF in REC. With it: every copy of REF in IN (a
+// train of chirps), each followed to its first copy in REC within --max-ms; the latency of
+// each, so that a glitch which moves the later output shows as a change.
 int Latency(int argc, char** argv)
 {
     const Args args = Parse(argc, argv, 2);
@@ -136,12 +140,36 @@ int Latency(int argc, char** argv)
     const Signal rec = Load(args.positional[1]);
     SameRate(ref, rec);
     const double dMinSimilarity = args.Number("min-similarity", 0.5);
-    const long nInput = InputLag(args, ref.x, rec, dMinSimilarity);
-    const Copy c = CCopyFinder(ref.x, rec.x).Strongest(nInput, static_cast<long>(rec.x.size()));
-    std::printf("lag_ms %.2f\nlatency_ms %.2f\ngain %.4f\nsimilarity %.4f\n", Ms(c.nLag, rec.nRate),
-                Ms(c.nLag - nInput, rec.nRate), c.dGain, c.dSimilarity);
-    const bool bPass = c.nLag >= 0 && c.dSimilarity >= dMinSimilarity;
-    std::printf("result %s\n", bPass ? "PASS" : "FAIL (no copy of the signal)");
+    const CCopyFinder finder(ref.x, rec.x);
+    if (!args.options.count("input")) {
+        const Copy c = finder.Strongest(0, static_cast<long>(rec.x.size()));
+        std::printf("lag_ms %.2f\ngain %.4f\nsimilarity %.4f\n", Ms(c.nLag, rec.nRate), c.dGain, c.dSimilarity);
+        const bool bPass = c.nLag >= 0 && c.dSimilarity >= dMinSimilarity;
+        std::printf("result %s\n", bPass ? "PASS" : "FAIL (no copy of the signal)");
+        return bPass ? 0 : EXIT_FAIL;
+    }
+    const Signal in = Load(args.options.at("input"));
+    SameRate(rec, in);
+    const std::vector<Copy> inputs = CCopyFinder(ref.x, in.x).All(0.9);
+    const long nMax = static_cast<long>(args.Number("max-ms", 1000) * rec.nRate / 1000);
+    std::vector<double> latencies;
+    bool bPass = !inputs.empty();
+    for (const Copy& i : inputs) {
+        const Copy c = finder.Strongest(i.nLag, i.nLag + nMax);
+        const bool bFound = c.nLag >= 0 && c.dSimilarity >= dMinSimilarity;
+        std::printf("copy input_ms %.2f latency_ms %.2f gain %.4f similarity %.4f%s\n", Ms(i.nLag, rec.nRate),
+                    Ms(c.nLag - i.nLag, rec.nRate), c.dGain, c.dSimilarity, bFound ? "" : " MISSING");
+        if (bFound)
+            latencies.push_back(Ms(c.nLag - i.nLag, rec.nRate));
+        bPass = bPass && bFound;
+    }
+    if (!latencies.empty()) {
+        std::vector<double> sorted = latencies;
+        std::sort(sorted.begin(), sorted.end());
+        std::printf("copies %zu\nlatency_ms %.2f\nlatency_min_ms %.2f\nlatency_max_ms %.2f\n", latencies.size(),
+                    sorted[sorted.size() / 2], sorted.front(), sorted.back());
+    }
+    std::printf("result %s\n", bPass ? "PASS" : inputs.empty() ? "FAIL (the signal is not in the input)" : "FAIL (a copy is missing)");
     return bPass ? 0 : EXIT_FAIL;
 }
 
@@ -176,11 +204,30 @@ int Echoes(int argc, char** argv)
     return r.bPass ? 0 : EXIT_FAIL;
 }
 
+// The sample range [from, to) of a stretch given in seconds by --from and --to.
+std::pair<size_t, size_t> Stretch(const Args& args, const Signal& s)
+{
+    const double dFrom = args.Number("from", 0);
+    const double dTo = args.Number("to", static_cast<double>(s.x.size()) / s.nRate);
+    const auto at = [&](double dSeconds) {
+        return std::min(s.x.size(), static_cast<size_t>(std::max(0.0, dSeconds) * s.nRate));
+    };
+    return {at(dFrom), std::max(at(dFrom), at(dTo))};
+}
+
 int Gaps(int argc, char** argv)
 {
     const Args args = Parse(argc, argv, 1);
     const Signal rec = Load(args.positional[0]);
-    const GapReport r = FindGaps(rec.x, rec.nRate, args.Number("merge", 5.0), args.Number("min-silence", 2.0));
+    const auto [nFrom, nTo] = Stretch(args, rec);
+    const std::vector<double> x(rec.x.begin() + static_cast<long>(nFrom), rec.x.begin() + static_cast<long>(nTo));
+    GapReport r = FindGaps(x, rec.nRate, args.Number("merge", 5.0), args.Number("min-silence", 2.0));
+    // Times count from the start of the recording, not of the stretch.
+    const double dOffset = static_cast<double>(nFrom) / rec.nRate;
+    r.dStartS += dOffset;
+    r.dEndS += dOffset;
+    for (Gap& g : r.gaps)
+        g.dStartS += dOffset;
     if (!r.bTone) {
         std::printf("result FAIL (no tone)\n");
         return EXIT_FAIL;
@@ -191,17 +238,6 @@ int Gaps(int argc, char** argv)
         std::printf("gap at_s %.4f length_ms %.2f silent_ms %.2f\n", g.dStartS, g.dLengthMs, g.dSilentMs);
     std::printf("result %s\n", r.gaps.empty() ? "PASS" : "FAIL");
     return r.gaps.empty() ? 0 : EXIT_FAIL;
-}
-
-// The sample range [from, to) of a stretch given in seconds by --from and --to.
-std::pair<size_t, size_t> Stretch(const Args& args, const Signal& s)
-{
-    const double dFrom = args.Number("from", 0);
-    const double dTo = args.Number("to", static_cast<double>(s.x.size()) / s.nRate);
-    const auto at = [&](double dSeconds) {
-        return std::min(s.x.size(), static_cast<size_t>(std::max(0.0, dSeconds) * s.nRate));
-    };
-    return {at(dFrom), std::max(at(dFrom), at(dTo))};
 }
 
 int Silence(int argc, char** argv)
@@ -234,7 +270,7 @@ int Picture(int argc, char** argv)
         s->x = std::vector<double>(s->x.begin() + static_cast<long>(std::min(nFrom, nEnd)), s->x.begin() + static_cast<long>(nEnd));
     }
     std::string error;
-    if (!DrawPicture(in.x, out.x, in.nRate, args.Text("title", "input and output"), args.positional[2], error)) {
+    if (!DrawPicture(in.x, out.x, in.nRate, static_cast<double>(nFrom) / in.nRate, args.Text("title", "input and output"), args.positional[2], error)) {
         std::fprintf(stderr, "wavcheck: %s\n", error.c_str());
         return EXIT_USAGE;
     }
