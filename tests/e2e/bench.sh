@@ -35,6 +35,10 @@ bench_devices() {
     master_channel_map=aux1 remix=no sink_properties=device.description=Speaker >/dev/null
   pactl load-module module-remap-source source_name=mic master=bench.monitor channels=1 \
     channel_map=mono master_channel_map=aux0 remix=no source_properties=device.description=Mic >/dev/null
+  # A program left on the system's default devices ("PulseAudio" under Wine) hears the
+  # microphone and plays on the speaker, as on a desk.
+  pactl set-default-source mic
+  pactl set-default-sink speaker
 }
 
 # The bench sink's current lead in microseconds.
@@ -102,9 +106,11 @@ bench_phrase() {
 
 # bench_wine PROGRAM ARGS...: runs a Windows program of the 64-bit build under Wine, in a
 # prefix of the bench's own: the conformance tests may run at the same time on another
-# display, and one wineserver serves every process of a prefix.
+# display, and one wineserver serves every process of a prefix. BENCH_WINE_ENV holds extra
+# NAME=VALUE settings for the program alone (PULSE_LATENCY_MSEC=60, say).
 bench_wine() {
-  WINEPREFIX=$BENCH_WINEPREFIX "$bench_root/scripts/wine-run.sh" "$@"
+  # shellcheck disable=SC2086
+  env WINEPREFIX="$BENCH_WINEPREFIX" ${BENCH_WINE_ENV:-} "$bench_root/scripts/wine-run.sh" "$@"
 }
 BENCH_WINEPREFIX=${BENCH_WINEPREFIX:-$bench_root/build/wineprefix-bench}
 

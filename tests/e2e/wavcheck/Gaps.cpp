@@ -23,14 +23,28 @@ GapReport FindGaps(const std::vector<double>& x, int nRate, double dMergeMs, dou
     if (nLast < nFirst + 16)
         return report;
 
-    // c by least squares over the tone: the few disturbed samples barely move it.
+    // c from each sample where the one before is well away from zero, c = (x[n] + x[n-2]) /
+    // x[n-1]; the median, so that even hundreds of gaps do not move it.
+    std::vector<double> estimates;
+    for (size_t n = nFirst + 2; n <= nLast; ++n) {
+        if (std::fabs(x[n - 1]) > dPeak / 2)
+            estimates.push_back((x[n] + x[n - 2]) / x[n - 1]);
+    }
+    if (estimates.empty())
+        return report;
+    std::nth_element(estimates.begin(), estimates.begin() + static_cast<long>(estimates.size() / 2), estimates.end());
+    const double c0 = estimates[estimates.size() / 2];
+    // Then least squares over the samples that c0 already predicts well: as exact as the
+    // rounding of the samples allows.
     double dNum = 0;
     double dDen = 0;
     for (size_t n = nFirst + 2; n <= nLast; ++n) {
-        dNum += x[n - 1] * (x[n] + x[n - 2]);
-        dDen += x[n - 1] * x[n - 1];
+        if (std::fabs(x[n] - c0 * x[n - 1] + x[n - 2]) < dPeak / 20) {
+            dNum += x[n - 1] * (x[n] + x[n - 2]);
+            dDen += x[n - 1] * x[n - 1];
+        }
     }
-    const double c = std::clamp(dNum / dDen, -1.999999, 1.999999);
+    const double c = std::clamp(dDen > 0 ? dNum / dDen : c0, -1.999999, 1.999999);
     const double dSin2 = 1 - c * c / 4;  // sin^2 w
     const double dPi = std::acos(-1.0);
     report.bTone = true;

@@ -82,6 +82,17 @@ TEST(Gaps, NearbyBreaksMergeFarOnesCount)
     EXPECT_NEAR(r.gaps[1].dSilentMs, 400 * 1000.0 / RATE, 0.1);
 }
 
+// A recording full of dropouts still gives the tone's pitch, and every dropout.
+TEST(Gaps, ManyGaps)
+{
+    auto tone = Tone(10 * RATE);
+    for (int k = 0; k < 100; ++k)
+        std::fill(tone.begin() + RATE / 10 + k * RATE / 11, tone.begin() + RATE / 10 + k * RATE / 11 + 1500, 0.0);
+    const GapReport r = FindGaps(Recorded(tone), RATE);
+    EXPECT_NEAR(r.dFrequency, 440, 0.1);
+    EXPECT_EQ(r.gaps.size(), 100u);
+}
+
 TEST(Gaps, AHalvedLevelIsABreak)
 {
     auto tone = Tone();
