@@ -107,10 +107,11 @@ bench_phrase() {
 # bench_wine PROGRAM ARGS...: runs a Windows program of the 64-bit build under Wine, in a
 # prefix of the bench's own: the conformance tests may run at the same time on another
 # display, and one wineserver serves every process of a prefix. BENCH_WINE_ENV holds extra
-# NAME=VALUE settings for the program alone (PULSE_LATENCY_MSEC=60, say).
+# NAME=VALUE settings for the program alone (PULSE_LATENCY_MSEC=60, say); BENCH_WINE_WRAPPER
+# a command to run it under (nice -n -15, say).
 bench_wine() {
   # shellcheck disable=SC2086
-  env WINEPREFIX="$BENCH_WINEPREFIX" ${BENCH_WINE_ENV:-} "$bench_root/scripts/wine-run.sh" "$@"
+  env WINEPREFIX="$BENCH_WINEPREFIX" ${BENCH_WINE_ENV:-} ${BENCH_WINE_WRAPPER:-} "$bench_root/scripts/wine-run.sh" "$@"
 }
 BENCH_WINEPREFIX=${BENCH_WINEPREFIX:-$bench_root/build/wineprefix-bench}
 

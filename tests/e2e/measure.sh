@@ -4,14 +4,17 @@
 #   measure.sh LOOPBACK.exe WAVCHECK OUTDIR [BUFFER_MS...]      (default 50 100 200)
 # For each buffer time: a 60 s tone (BENCH_TONE_SECONDS) and then four chirps go through the
 # loop; the chirps give the end-to-end latency, the tone the gaps. Extra loopback options
-# (say --buffers 4) come from LOOPBACK_OPTIONS. A summary line per buffer time ends the output;
-# everything is kept in OUTDIR.
+# (say --buffers 4) come from LOOPBACK_OPTIONS. Wine reports each underflow of its PulseAudio
+# playback stream (the sound server found the stream empty), which tells a gap made inside
+# Wine from one made by the loop. A summary line per buffer time ends the output; everything
+# is kept in OUTDIR.
 set -euo pipefail
 loopback=$1 wavcheck=$2 out=$3
 shift 3
 times=("$@")
 [ ${#times[@]} -gt 0 ] || times=(50 100 200)
 source "$(dirname "$0")/bench.sh"
+BENCH_WINE_ENV=${BENCH_WINE_ENV:-WINEDEBUG=-all,warn+pulse}
 trap bench_done EXIT
 mkdir -p "$out"
 bench_signals "$out"
@@ -23,7 +26,7 @@ for t in "${times[@]}"; do
   bench_record_start "$rec"
   # shellcheck disable=SC2086
   bench_wine "$loopback" --in Mic --out Speaker --time "$t" --seconds "$(awk -v s="$tone_s" 'BEGIN { print int(s + 12) }')" \
-    ${LOOPBACK_OPTIONS:-} >"$out/loop-$t.log" &
+    ${LOOPBACK_OPTIONS:-} >"$out/loop-$t.log" 2>"$out/loop-$t.err" &
   loop=$!
   sleep 2
   bench_feed "$out/tone.wav"
@@ -40,7 +43,8 @@ for t in "${times[@]}"; do
   gaps=$(awk '$1 == "gaps" { print $2 }' "$out/gaps-$t.txt")
   gaps_in=$(awk '$1 == "gaps" { print $2 }' "$out/gaps-in-$t.txt")
   blocks=$(grep -o '[0-9]* blocks, [0-9]* without' "$out/loop-$t.log" || true)
-  summary+=("buffer ${t} ms: latency ${latency:-?} ms, gaps ${gaps:-?} in ${tone_s} s of tone (input ${gaps_in:-?}); loop: ${blocks:-?} a free playback buffer")
+  underflows=$(grep -c 'Underflow' "$out/loop-$t.err" || true)
+  summary+=("buffer ${t} ms: latency ${latency:-?} ms, gaps ${gaps:-?} in ${tone_s} s of tone (input ${gaps_in:-?}); Wine's playback stream underflowed ${underflows} times; loop: ${blocks:-?} a free playback buffer")
   grep '^gap ' "$out/gaps-$t.txt" | head -20 || true
 done
 printf '%s\n' "${summary[@]}"

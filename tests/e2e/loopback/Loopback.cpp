@@ -10,7 +10,7 @@
 // captured block is written to playback as soon as it returns. With --echo-delay the loop adds
 // a feedback echo, y[n] = limit(x[n] + floor(y[n-D] * G / 256)), so that the bench's echo
 // analysis can be rehearsed. With --window it waits in a small window of that title until its
-// "&ON" button is pressed (alt+n), as a person would start the real program. On exit it prints
+// "O&N" button is pressed (alt+n), as a person would start the real program. On exit it prints
 // how many blocks went round and how many found no free playback buffer; --trace writes a
 // line per captured block: milliseconds since start, and how many playback buffers were
 // still queued when it came (to tell a late capture from a slow playback).
@@ -161,7 +161,7 @@ LRESULT CALLBACK OnWindowMessage(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lPa
     return DefWindowProcA(hWnd, nMsg, wParam, lParam);
 }
 
-// Waits in a window with one "&ON" button until it is pressed (true) or the window is closed
+// Waits in a window with one "O&N" button until it is pressed (true) or the window is closed
 // (false). IsDialogMessage gives the button its mnemonic, so alt+n presses it.
 bool WaitForOn(const std::string& title)
 {
@@ -175,7 +175,7 @@ bool WaitForOn(const std::string& title)
     RegisterClassA(&wc);
     HWND hWnd = CreateWindowA("LoopbackWindow", title.c_str(), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE,
                               100, 100, 260, 120, nullptr, nullptr, hInstance, nullptr);
-    CreateWindowA("BUTTON", "&ON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 80, 25, 90, 30, hWnd,
+    CreateWindowA("BUTTON", "O&N", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 80, 25, 90, 30, hWnd,
                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), hInstance, nullptr);
     MSG msg{};
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
