@@ -72,6 +72,18 @@ bench_feed() {
   paplay --device=feed "$1"
 }
 
+# bench_wait_for FILE TEXT: waits (up to 60 s) until FILE holds TEXT; Wine starts a program
+# in one second on a quiet machine and in several on a busy one.
+bench_wait_for() {
+  local i
+  for i in $(seq 600); do
+    grep -q "$2" "$1" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  bench_log "no '$2' in $1"
+  return 1
+}
+
 # bench_signals DIR: the test signals, mono 16-bit at the bench rate.
 #   burst.wav   0.5 s of silence, a 60 ms chirp 300..3000 Hz at half scale, 2.5 s of silence:
 #               one sharp correlation peak, short enough that its echoes do not overlap

@@ -28,7 +28,8 @@ for t in "${times[@]}"; do
   bench_wine "$loopback" --in Mic --out Speaker --time "$t" --seconds "$(awk -v s="$tone_s" 'BEGIN { print int(s + 12) }')" \
     ${LOOPBACK_OPTIONS:-} >"$out/loop-$t.log" 2>"$out/loop-$t.err" &
   loop=$!
-  sleep 2
+  bench_wait_for "$out/loop-$t.log" "loopback: running"
+  sleep 0.5
   bench_feed "$out/tone.wav"
   sleep 1
   bench_feed "$out/clicks.wav"

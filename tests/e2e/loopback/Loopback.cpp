@@ -204,6 +204,12 @@ struct Block {
     std::vector<int16_t> data;
 };
 
+// The driver sets WHDR_DONE on its own thread; this thread reads it with an atomic load.
+bool IsDone(const Block& b)
+{
+    return (__atomic_load_n(&b.hdr.dwFlags, __ATOMIC_ACQUIRE) & WHDR_DONE) != 0;
+}
+
 int Run(const Options& o)
 {
     const long long nIn = FindDevice(o.in, true);
@@ -284,18 +290,16 @@ int Run(const Options& o)
         // Capture buffers return in the order they were queued.
         for (;;) {
             Block& in = capture[nNextIn];
-            if (!(in.hdr.dwFlags & WHDR_DONE))
+            if (!IsDone(in))
                 break;
             const size_t nSamples = in.hdr.dwBytesRecorded / 2;
             if (pTrace) {
                 LARGE_INTEGER now;
                 QueryPerformanceCounter(&now);
-                const long nQueued = std::count_if(playback.begin(), playback.end(),
-                                                   [](const Block& b) { return (b.hdr.dwFlags & WHDR_DONE) == 0; });
+                const long nQueued = std::count_if(playback.begin(), playback.end(), [](const Block& b) { return !IsDone(b); });
                 std::fprintf(pTrace, "%.2f %ld\n", static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart), nQueued);
             }
-            auto it = std::find_if(playback.begin(), playback.end(),
-                                   [](const Block& b) { return (b.hdr.dwFlags & WHDR_DONE) != 0; });
+            auto it = std::find_if(playback.begin(), playback.end(), IsDone);
             if (it == playback.end()) {
                 ++nNoBuffer;
             } else {
