@@ -11,6 +11,8 @@ packages=(
   # running the Windows build: Wine, a display, sound devices, a Japanese locale and font
   wine wine64 xvfb xdotool x11-utils imagemagick pulseaudio pulseaudio-utils sox espeak-ng
   fonts-ipafont-gothic fonts-wine locales file
+  # the sound bench: pictures of input against output
+  gnuplot-nox
 )
 
 missing=()
