@@ -312,3 +312,47 @@ HCURSOR WINAPI SetCursor(HCURSOR hCursor)
 {
     return hCursor;
 }
+
+HRSRC WINAPI FindResourceExA(HMODULE hModule, LPCSTR pszType, LPCSTR pszName, WORD nLanguage)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    if (hModule && hModule != MODULE) {
+        SetError(lk, ERROR_RESOURCE_DATA_NOT_FOUND);
+        return nullptr;
+    }
+    const std::u16string name = KeyOf(pszName);
+    const std::u16string type = KeyOf(pszType);
+    for (const ResourceEntry& e : Entries())
+        if (e.name == name && e.type == type && e.nLanguage == nLanguage)
+            return reinterpret_cast<HRSRC>(const_cast<ResourceEntry*>(&e));
+    SetError(lk, ERROR_RESOURCE_LANG_NOT_FOUND);
+    return nullptr;
+}
+
+INT WINAPI MultiByteToWideChar(UINT nCodePage, DWORD, LPCSTR pszText, INT nLength, LPWSTR pBuffer,
+                               INT nMax)
+{
+    // Code page 932 is the program's and the only one simulated; CP_ACP is the same.
+    if (nCodePage != 932 && nCodePage != CP_ACP) {
+        World& w = World::Get();
+        Lock lk = w.Acquire();
+        SetError(lk, ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    std::u16string text = FromAnsi(pszText, nLength < 0 ? -1 : nLength);
+    if (nLength < 0)
+        text += u'\0';
+    const INT n = static_cast<INT>(text.size());
+    if (nMax == 0)
+        return n;
+    if (n > nMax) {
+        World& w = World::Get();
+        Lock lk = w.Acquire();
+        SetError(lk, ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    for (INT i = 0; i < n; ++i)
+        pBuffer[i] = static_cast<WCHAR>(text[static_cast<size_t>(i)]);
+    return n;
+}
