@@ -1,5 +1,5 @@
-// The panel's dialog template as the program is specified to have it: its controls in template
-// order, which is also their z-order and their tab order.
+// The panel's dialog template as the program has it: its controls in template order, which is
+// also their z-order and their tab order.
 #pragma once
 
 #include "platform/win32.h"

@@ -29,12 +29,12 @@ void BringToTop(Lock& lk, HWND hwnd)
     }
 }
 
-bool CanBeActive(Lock& lk, const Window& w, DWORD nThread)
+bool CanBeActive(const Window& w, DWORD nThread)
 {
     return w.nThread == nThread && !w.hwndParent && (w.nStyle & WS_VISIBLE) &&
            !(w.nStyle & WS_DISABLED) && !w.bIconic &&
            !(w.pClass->pfnTransparent && w.pClass->pfnTransparent(w.nStyle)) &&
-           w.life == Life::Alive && (void(lk), true);
+           w.life == Life::Alive;
 }
 
 }  // namespace
@@ -104,13 +104,13 @@ void ActivateOther(HWND hwndLeaving)
         const DWORD nThread = CurrentThread(lk);
         Window* pLeaving = Find(lk, hwndLeaving);
         if (Window* pOwner = pLeaving ? Find(lk, pLeaving->hwndOwner) : nullptr;
-            pOwner && CanBeActive(lk, *pOwner, nThread))
+            pOwner && CanBeActive(*pOwner, nThread))
             hwndNext = pOwner->hwnd;
         for (HWND h : s.topLevel) {
             if (hwndNext)
                 break;
             Window* p = Find(lk, h);
-            if (p && h != hwndLeaving && CanBeActive(lk, *p, nThread))
+            if (p && h != hwndLeaving && CanBeActive(*p, nThread))
                 hwndNext = h;
         }
         if (!hwndNext) {

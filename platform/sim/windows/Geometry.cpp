@@ -30,7 +30,7 @@ constexpr int SCREEN_CX = 1280;
 constexpr int SCREEN_CY = 1024;
 constexpr int CAPTION = 19;
 constexpr int MINIMISED_CX = 160;
-constexpr int MINIMIZED_AT = -32000;
+constexpr int MINIMISED_AT = -32000;
 
 bool Transparent(const Window& w)
 {
@@ -408,8 +408,8 @@ BOOL WINAPI ShowWindow(HWND hwnd, INT nCommand)
             Window* p = Find(lk, hwnd);
             p->rectNormal = p->rect;
             const RECT in = Insets(p->nStyle, p->nExStyle);
-            p->rect = RECT{MINIMIZED_AT, MINIMIZED_AT, MINIMIZED_AT + MINIMISED_CX,
-                           MINIMIZED_AT + in.top + in.bottom};
+            p->rect = RECT{MINIMISED_AT, MINIMISED_AT, MINIMISED_AT + MINIMISED_CX,
+                           MINIMISED_AT + in.top + in.bottom};
             p->bIconic = true;
             p->nStyle |= WS_MINIMIZE | WS_VISIBLE;
             Invalidate(lk, *p, true, false);

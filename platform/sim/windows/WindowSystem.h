@@ -51,8 +51,8 @@ struct ControlData {
     virtual ~ControlData() = default;
 };
 
+// The dialog procedure itself is kept where the program can read it, at DWLP_DLGPROC.
 struct DialogInfo {
-    DLGPROC pfnDlgProc = nullptr;
     HFONT hFont = nullptr;
     int nBaseX = 0;  // dialog base units of the dialog's font, in pixels
     int nBaseY = 0;

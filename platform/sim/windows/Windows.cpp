@@ -4,6 +4,7 @@
 #include "platform/sim/windows/WindowSystem.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 using sim::Lock;
