@@ -100,6 +100,18 @@ SIZE_T WINAPI GlobalSize(HGLOBAL h)
     return it == Blocks().end() ? 0 : it->second.nSize;
 }
 
+// The handle of a block from its address, as a locked moveable block's owner finds it again.
+HGLOBAL WINAPI GlobalHandle(LPCVOID p)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    for (const auto& [h, b] : Blocks())
+        if (b.p == p)
+            return h;
+    sim::SetError(lk, ERROR_INVALID_HANDLE);
+    return nullptr;
+}
+
 // Windows frees a block whether or not it is locked.
 HGLOBAL WINAPI GlobalFree(HGLOBAL h)
 {

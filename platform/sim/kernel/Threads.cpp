@@ -71,6 +71,20 @@ BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD pnCode)
     return TRUE;
 }
 
+// Priorities do not change the order of anything on the virtual clock; the call only checks
+// its handle.
+BOOL WINAPI SetThreadPriority(HANDLE hThread, INT)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    auto p = ObjectOf(w, lk, hThread);
+    if (!p || p->kind != KernelObject::Kind::Thread) {
+        sim::SetError(lk, ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
+}
+
 DWORD WINAPI GetCurrentThreadId(void)
 {
     World& w = World::Get();

@@ -1,0 +1,115 @@
+// The sound room's own state: the configured devices, the open devices (streams) with their
+// queues and driver threads, and what the sinks recorded. Everything here is guarded by the
+// world lock.
+#pragma once
+
+#include "platform/sim/kernel/World.h"
+#include "platform/sim/sound.h"
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sim::sound {
+
+// A callback notice owed to the program.
+struct Notice
+{
+    UINT nMessage;
+    DWORD_PTR nParam1;
+    uint64_t nDueUs;
+};
+
+// One open wave device.
+struct Stream
+{
+    bool bInput = false;
+    UINT nDevice = 0;
+    void* hDevice = nullptr;
+    WAVEFORMATEX wfx{};
+    DWORD_PTR nCallback = 0;  // a function, or 0 for CALLBACK_NULL
+    DWORD_PTR nInstance = 0;
+    std::deque<WAVEHDR*> queue;
+
+    // The driver thread and the notices it owes; a reset or close that waits for its notices
+    // waits until nDelivered has reached what it posted.
+    std::shared_ptr<ThreadState> pDriver;
+    std::deque<Notice> notices;
+    uint64_t nPosted = 0;
+    uint64_t nDelivered = 0;
+    bool bEnding = false;  // closed: the driver ends once every notice is delivered
+    WaitList deliveryWaiters;
+
+    // The current run (capture from waveInStart, playback from the first write): frame f of
+    // the run starts at FrameTime(f). The head of the queue takes frames from nHeadFrame on.
+    bool bRunning = false;
+    uint64_t nOriginUs = 0;
+    uint64_t nNextFrame = 0;  // the first frame not yet given to a buffer
+    uint64_t nHeadFrame = 0;
+    uint64_t nEvent = 0;  // the head's completion on the clock, or 0
+    bool bPlayedSinceReset = false;
+
+    uint64_t FrameTime(uint64_t nFrame) const;
+    uint64_t FramesBy(uint64_t nTimeUs) const;  // frames completed by then
+    uint64_t FramesOf(const WAVEHDR& hdr) const { return hdr.dwBufferLength / wfx.nBlockAlign; }
+};
+
+struct Hold
+{
+    std::string call;
+    Gate* pGate;
+    int nSkip;
+};
+
+struct Room
+{
+    static Room& Get();
+
+    std::vector<SoundDevice> inputs;
+    std::vector<SoundDevice> outputs;
+    std::map<void*, std::shared_ptr<Stream>> streams;
+    uintptr_t nNextHandle = 0x50000;
+    std::map<UINT, std::vector<PlayedSample>> played;
+    std::map<UINT, int> gaps;
+    std::map<UINT, uint64_t> overruns;
+    bool bLateCallbacks = false;
+    uint64_t nCallbackDelayUs = 0;
+    std::vector<Hold> holds;
+
+    void Reset();
+};
+
+// The start of every wave call: a held call waits at its gate (the lock is let go meanwhile);
+// a call from a driver thread is misuse. Returns false when the call must fail at once.
+bool BeginCall(Lock& lk, const char* pszCall);
+
+Stream* FindStream(void* hDevice, bool bInput);
+
+// Opens a stream (the open notice is delivered before this returns) or returns the reason.
+MMRESULT OpenStream(Lock& lk, bool bInput, void** phDevice, UINT nDevice, const WAVEFORMATEX* pwfx,
+                    DWORD_PTR nCallback, DWORD_PTR nInstance, DWORD nFlags);
+// Closes a stream whose queue is empty: delivers what is owed, then the close notice.
+void CloseStream(Lock& lk, Stream& s);
+
+// Owes the program a notice; buffer notices may be made late.
+void Notify(Stream& s, UINT nMessage, DWORD_PTR nParam1, bool bBufferNotice);
+void WaitForNotices(Lock& lk, Stream& s);
+
+// Header states, written with atomic stores: the program reads the flags of a buffer the
+// driver may hold without taking any lock of the world.
+DWORD Flags(const WAVEHDR& hdr);
+void SetFlags(WAVEHDR& hdr, DWORD nFlags);
+void MarkDone(Stream& s, WAVEHDR& hdr, UINT nMessage);
+
+// The checks every header call makes, in Windows' order.
+MMRESULT CheckHeader(const WAVEHDR* pHdr, UINT nSize);
+MMRESULT Prepare(WAVEHDR* pHdr, UINT nSize);
+MMRESULT Unprepare(WAVEHDR* pHdr, UINT nSize);
+
+// The stream's run: capture (WaveIn.cpp) or playback (WaveOut.cpp) of the queue's head.
+void ScheduleCapture(Stream& s);
+void SchedulePlayback(Stream& s);
+
+}  // namespace sim::sound

@@ -1,0 +1,247 @@
+// Open wave devices: their handles, their driver threads and the notices those deliver, and the
+// header rules that capture and playback share.
+#include "platform/sim/sound/Driver.h"
+
+#include <algorithm>
+
+namespace sim::sound {
+
+namespace {
+
+// Set on driver threads: a wave call from one of them is a call from inside a callback.
+thread_local bool t_bDriverThread = false;
+
+typedef void(CALLBACK* WaveInCallback)(HWAVEIN, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
+typedef void(CALLBACK* WaveOutCallback)(HWAVEOUT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
+
+// Runs on the stream's driver thread until the stream is closed and every notice delivered.
+// The program's callback is called without the world lock.
+void Deliver(const std::shared_ptr<Stream>& p)
+{
+    t_bDriverThread = true;
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    ThreadState& self = w.Current(lk);
+    for (;;) {
+        auto due = [&] { return !p->notices.empty() && p->notices.front().nDueUs <= w.Now(); };
+        // Waits for the first notice's time; a notice owed sooner ends the wait early.
+        const uint64_t deadline = p->notices.empty() ? NO_DEADLINE : p->notices.front().nDueUs;
+        auto sooner = [&] { return !p->notices.empty() && p->notices.front().nDueUs < deadline; };
+        w.Block(
+            lk, self, [&] { return due() || sooner() || (p->bEnding && p->notices.empty()); },
+            deadline, nullptr, "wave notices");
+        if (!due()) {
+            if (p->bEnding && p->notices.empty())
+                break;
+            continue;
+        }
+        const Notice n = p->notices.front();
+        p->notices.pop_front();
+        if (p->nCallback) {
+            const DWORD_PTR nCallback = p->nCallback, nInstance = p->nInstance;
+            void* const hDevice = p->hDevice;
+            const bool bInput = p->bInput;
+            lk.unlock();
+            if (bInput)
+                reinterpret_cast<WaveInCallback>(nCallback)(static_cast<HWAVEIN>(hDevice),
+                                                            n.nMessage, nInstance, n.nParam1, 0);
+            else
+                reinterpret_cast<WaveOutCallback>(nCallback)(static_cast<HWAVEOUT>(hDevice),
+                                                             n.nMessage, nInstance, n.nParam1, 0);
+            lk.lock();
+        }
+        ++p->nDelivered;
+        w.WakeAll(p->deliveryWaiters);
+    }
+}
+
+}  // namespace
+
+uint64_t Stream::FrameTime(uint64_t nFrame) const
+{
+    const uint64_t nRate = wfx.nSamplesPerSec;
+    return nOriginUs + (nFrame * 1000000 + nRate - 1) / nRate;
+}
+
+uint64_t Stream::FramesBy(uint64_t nTimeUs) const
+{
+    if (nTimeUs <= nOriginUs)
+        return 0;
+    return (nTimeUs - nOriginUs) * wfx.nSamplesPerSec / 1000000;
+}
+
+bool BeginCall(Lock& lk, const char* pszCall)
+{
+    World& w = World::Get();
+    Room& room = Room::Get();
+    for (auto it = room.holds.begin(); it != room.holds.end(); ++it) {
+        if (it->call != pszCall)
+            continue;
+        if (it->nSkip > 0) {
+            --it->nSkip;
+            break;
+        }
+        Gate* pGate = it->pGate;
+        room.holds.erase(it);
+        lk.unlock();
+        pGate->Wait();
+        lk.lock();
+        break;
+    }
+    if (t_bDriverThread) {
+        w.Misuse(std::string(pszCall) +
+                 " called from inside a wave callback (deadlocks on Windows)");
+        return false;
+    }
+    return true;
+}
+
+Stream* FindStream(void* hDevice, bool bInput)
+{
+    Room& room = Room::Get();
+    auto it = room.streams.find(hDevice);
+    if (it == room.streams.end() || it->second->bInput != bInput)
+        return nullptr;
+    return it->second.get();
+}
+
+namespace {
+
+bool DefaultAccepts(const WAVEFORMATEX& f)
+{
+    return f.wFormatTag == WAVE_FORMAT_PCM && (f.nChannels == 1 || f.nChannels == 2) &&
+           (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) && f.nSamplesPerSec >= 8000 &&
+           f.nSamplesPerSec <= 192000 && f.nBlockAlign == f.nChannels * f.wBitsPerSample / 8 &&
+           f.nAvgBytesPerSec == f.nSamplesPerSec * f.nBlockAlign;
+}
+
+}  // namespace
+
+MMRESULT OpenStream(Lock& lk, bool bInput, void** phDevice, UINT nDevice, const WAVEFORMATEX* pwfx,
+                    DWORD_PTR nCallback, DWORD_PTR nInstance, DWORD nFlags)
+{
+    World& w = World::Get();
+    Room& room = Room::Get();
+    const std::vector<SoundDevice>& devices = bInput ? room.inputs : room.outputs;
+    const DWORD nType = nFlags & CALLBACK_TYPEMASK;
+    if (nType != CALLBACK_NULL && nType != CALLBACK_FUNCTION) {
+        w.Misuse("wave callbacks other than CALLBACK_FUNCTION are not simulated");
+        return MMSYSERR_NOTSUPPORTED;
+    }
+    if (nDevice == UINT(WAVE_MAPPER) && !devices.empty())
+        nDevice = 0;
+    if (nDevice >= devices.size())
+        return MMSYSERR_BADDEVICEID;
+    if (!pwfx)
+        return MMSYSERR_INVALPARAM;
+    const SoundDevice& device = devices[nDevice];
+    // cbSize is not looked at: a PCM format has no extra bytes.
+    if (!(device.accepts ? device.accepts(*pwfx) : DefaultAccepts(*pwfx)))
+        return WAVERR_BADFORMAT;
+    if (nFlags & WAVE_FORMAT_QUERY)
+        return MMSYSERR_NOERROR;
+    if (!phDevice)
+        return MMSYSERR_INVALPARAM;
+
+    auto p = std::make_shared<Stream>();
+    p->bInput = bInput;
+    p->nDevice = nDevice;
+    p->hDevice = reinterpret_cast<void*>(room.nNextHandle);
+    room.nNextHandle += 0x10;
+    p->wfx = *pwfx;
+    p->wfx.cbSize = 0;
+    p->nCallback = nType == CALLBACK_FUNCTION ? nCallback : 0;
+    p->nInstance = nInstance;
+    room.streams[p->hDevice] = p;
+    p->pDriver = w.StartThread(bInput ? "wave in driver" : "wave out driver", [p] { Deliver(p); });
+    *phDevice = p->hDevice;
+    Notify(*p, bInput ? WIM_OPEN : WOM_OPEN, 0, false);
+    WaitForNotices(lk, *p);
+    return MMSYSERR_NOERROR;
+}
+
+void CloseStream(Lock& lk, Stream& s)
+{
+    World& w = World::Get();
+    // What is owed is delivered now, late or not, and before the close notice.
+    for (Notice& n : s.notices)
+        n.nDueUs = std::min(n.nDueUs, w.Now());
+    Notify(s, s.bInput ? WIM_CLOSE : WOM_CLOSE, 0, false);
+    s.bEnding = true;
+    if (s.nEvent)
+        w.Cancel(s.nEvent);
+    std::shared_ptr<Stream> keep = Room::Get().streams[s.hDevice];
+    Room::Get().streams.erase(s.hDevice);
+    WaitForNotices(lk, s);
+}
+
+void Notify(Stream& s, UINT nMessage, DWORD_PTR nParam1, bool bBufferNotice)
+{
+    World& w = World::Get();
+    Room& room = Room::Get();
+    uint64_t due = w.Now();
+    if (bBufferNotice && room.bLateCallbacks)
+        due += room.nCallbackDelayUs;
+    s.notices.push_back({nMessage, nParam1, due});
+    ++s.nPosted;
+    w.Wake(*s.pDriver);
+}
+
+void WaitForNotices(Lock& lk, Stream& s)
+{
+    World& w = World::Get();
+    const uint64_t nTarget = s.nPosted;
+    w.Block(
+        lk, w.Current(lk), [&] { return s.nDelivered >= nTarget; }, NO_DEADLINE, &s.deliveryWaiters,
+        "wave notices to be delivered");
+}
+
+DWORD Flags(const WAVEHDR& hdr)
+{
+    return __atomic_load_n(&hdr.dwFlags, __ATOMIC_ACQUIRE);
+}
+
+void SetFlags(WAVEHDR& hdr, DWORD nFlags)
+{
+    __atomic_store_n(&hdr.dwFlags, nFlags, __ATOMIC_RELEASE);
+}
+
+// Windows' order: done set and in-queue cleared, then the notice.
+void MarkDone(Stream& s, WAVEHDR& hdr, UINT nMessage)
+{
+    SetFlags(hdr, (Flags(hdr) & ~DWORD(WHDR_INQUEUE)) | WHDR_DONE);
+    Notify(s, nMessage, reinterpret_cast<DWORD_PTR>(&hdr), true);
+}
+
+MMRESULT CheckHeader(const WAVEHDR* pHdr, UINT nSize)
+{
+    if (!pHdr || nSize < sizeof(WAVEHDR))
+        return MMSYSERR_INVALPARAM;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT Prepare(WAVEHDR* pHdr, UINT nSize)
+{
+    if (MMRESULT r = CheckHeader(pHdr, nSize))
+        return r;
+    const DWORD nFlags = Flags(*pHdr);
+    if (nFlags & WHDR_INQUEUE)
+        return WAVERR_STILLPLAYING;
+    SetFlags(*pHdr, nFlags | WHDR_PREPARED);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT Unprepare(WAVEHDR* pHdr, UINT nSize)
+{
+    if (MMRESULT r = CheckHeader(pHdr, nSize))
+        return r;
+    const DWORD nFlags = Flags(*pHdr);
+    if (!(nFlags & WHDR_PREPARED))
+        return MMSYSERR_NOERROR;
+    if (nFlags & WHDR_INQUEUE)
+        return WAVERR_STILLPLAYING;
+    SetFlags(*pHdr, nFlags & ~DWORD(WHDR_PREPARED));
+    return MMSYSERR_NOERROR;
+}
+
+}  // namespace sim::sound

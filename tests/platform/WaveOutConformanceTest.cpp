@@ -1,0 +1,135 @@
+// The playback behaviours of the waveform audio service that the wave device layer relies on,
+// against the simulation on the host and against winmm with a virtual PulseAudio sink under Wine.
+#include "platform/win32.h"
+#include "tests/platform/WaveNotices.h"
+#include "tests/support/PlatformTest.h"
+#include "tests/support/SoundDevices.h"
+
+#include <vector>
+
+namespace {
+
+class WaveOut : public PlatformTest
+{
+protected:
+    void SetUp() override
+    {
+        PlatformTest::SetUp();
+        UseVirtualSoundDevices();
+        m_nDevice = FindWaveOut("Speaker");
+        ASSERT_NE(m_nDevice, UINT(WAVE_MAPPER)) << "no output device named Speaker";
+    }
+
+    // Blocks of 16-bit stereo at 48,000 Hz, prepared for the device.
+    void Prepare(HWAVEOUT h, size_t nBuffers, DWORD nFrames)
+    {
+        m_data.assign(nBuffers, std::vector<char>(nFrames * 4, 0));
+        m_headers.assign(nBuffers, WAVEHDR{});
+        for (size_t i = 0; i < nBuffers; ++i) {
+            m_headers[i].lpData = m_data[i].data();
+            m_headers[i].dwBufferLength = nFrames * 4;
+            ASSERT_EQ(waveOutPrepareHeader(h, &m_headers[i], sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+            EXPECT_EQ(m_headers[i].dwFlags, DWORD(WHDR_PREPARED));
+        }
+    }
+    void Unprepare(HWAVEOUT h)
+    {
+        for (WAVEHDR& hdr : m_headers)
+            EXPECT_EQ(waveOutUnprepareHeader(h, &hdr, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+    }
+
+    UINT m_nDevice = 0;
+    std::vector<std::vector<char>> m_data;
+    std::vector<WAVEHDR> m_headers;
+};
+
+TEST_F(WaveOut, OpenAndCloseNoticesArriveInsideTheCallsAndCbSizeIsIgnoredForPcm)
+{
+    CWaveNotices notices;
+    WAVEFORMATEX wfx = Pcm16(48000, 2);
+    wfx.cbSize = 18;
+    HWAVEOUT h = nullptr;
+    ASSERT_EQ(waveOutOpen(&h, m_nDevice, &wfx, reinterpret_cast<DWORD_PTR>(&CWaveNotices::OutProc),
+                          reinterpret_cast<DWORD_PTR>(&notices), CALLBACK_FUNCTION),
+              MMSYSERR_NOERROR);
+    ASSERT_NE(h, nullptr);
+    ASSERT_EQ(notices.Get().size(), 1u);
+    EXPECT_EQ(notices.Get()[0].nMessage, UINT(WOM_OPEN));
+
+    EXPECT_EQ(waveOutClose(h), MMSYSERR_NOERROR);
+    ASSERT_EQ(notices.Get().size(), 2u);
+    EXPECT_EQ(notices.Get()[1].nMessage, UINT(WOM_CLOSE));
+    Sleep(50);
+    EXPECT_EQ(notices.Get().size(), 2u) << "nothing after the close notice";
+}
+
+TEST_F(WaveOut, AFormatTheDeviceCannotPlayIsRefused)
+{
+    WAVEFORMATEX wfx = Pcm16(48000, 2);
+    wfx.wFormatTag = 0x7FFF;
+    HWAVEOUT h = nullptr;
+    EXPECT_EQ(waveOutOpen(&h, m_nDevice, &wfx, 0, 0, CALLBACK_NULL), UINT(WAVERR_BADFORMAT));
+}
+
+TEST_F(WaveOut, AQueuedHeaderIsRefusedAgainAndAResetReturnsEveryBufferInOrder)
+{
+    CWaveNotices notices;
+    const WAVEFORMATEX wfx = Pcm16(48000, 2);
+    HWAVEOUT h = nullptr;
+    ASSERT_EQ(waveOutOpen(&h, m_nDevice, &wfx, reinterpret_cast<DWORD_PTR>(&CWaveNotices::OutProc),
+                          reinterpret_cast<DWORD_PTR>(&notices), CALLBACK_FUNCTION),
+              MMSYSERR_NOERROR);
+    WAVEHDR unprepared{};
+    std::vector<char> data(4800);
+    unprepared.lpData = data.data();
+    unprepared.dwBufferLength = 4800;
+    EXPECT_EQ(waveOutWrite(h, &unprepared, sizeof(WAVEHDR)), UINT(WAVERR_UNPREPARED));
+
+    Prepare(h, 3, 24000);  // half a second each: none is done before the reset
+    for (WAVEHDR& hdr : m_headers) {
+        ASSERT_EQ(waveOutWrite(h, &hdr, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+        EXPECT_TRUE(hdr.dwFlags & WHDR_INQUEUE);
+    }
+    EXPECT_EQ(waveOutWrite(h, &m_headers[1], sizeof(WAVEHDR)), UINT(WAVERR_STILLPLAYING));
+    EXPECT_EQ(waveOutUnprepareHeader(h, &m_headers[2], sizeof(WAVEHDR)), UINT(WAVERR_STILLPLAYING));
+
+    ASSERT_EQ(waveOutReset(h), MMSYSERR_NOERROR);
+    // Every buffer has come back, and its notice has arrived, by the time the reset returns:
+    // a buffer's owner may free it right after the reset.
+    const std::vector<CWaveNotices::Notice> v = notices.Get();
+    ASSERT_EQ(v.size(), 4u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(v[1 + i].nMessage, UINT(WOM_DONE));
+        EXPECT_EQ(v[1 + i].pHeader, &m_headers[i]);
+        EXPECT_EQ(v[1 + i].nFlags & (WHDR_DONE | WHDR_INQUEUE), DWORD(WHDR_DONE))
+            << "done set and in-queue cleared before the callback";
+    }
+    Unprepare(h);
+    EXPECT_EQ(waveOutClose(h), MMSYSERR_NOERROR);
+}
+
+TEST_F(WaveOut, WrittenBuffersArePlayedInOrderAndEachComesBackOnce)
+{
+    CWaveNotices notices;
+    const WAVEFORMATEX wfx = Pcm16(48000, 2);
+    HWAVEOUT h = nullptr;
+    ASSERT_EQ(waveOutOpen(&h, m_nDevice, &wfx, reinterpret_cast<DWORD_PTR>(&CWaveNotices::OutProc),
+                          reinterpret_cast<DWORD_PTR>(&notices), CALLBACK_FUNCTION),
+              MMSYSERR_NOERROR);
+    Prepare(h, 3, 2400);  // 50 ms each
+    const DWORD nStart = timeGetTime();
+    for (WAVEHDR& hdr : m_headers)
+        ASSERT_EQ(waveOutWrite(h, &hdr, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+    ASSERT_TRUE(notices.WaitFor(4, 5000));
+    EXPECT_GE(timeGetTime() - nStart, 140u) << "played at its rate, not faster";
+    const std::vector<CWaveNotices::Notice> v = notices.Get();
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(v[1 + i].pHeader, &m_headers[i]);
+    Sleep(60);
+    EXPECT_EQ(notices.Get().size(), 4u);
+    EXPECT_EQ(waveOutReset(h), MMSYSERR_NOERROR);
+    Unprepare(h);
+    EXPECT_EQ(waveOutClose(h), MMSYSERR_NOERROR);
+}
+
+}  // namespace

@@ -1,0 +1,3 @@
+#include "tests/support/SoundDevices.h"
+
+void UseVirtualSoundDevices() {}

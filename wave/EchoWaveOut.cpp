@@ -1,0 +1,3 @@
+#include "wave/EchoWaveOut.h"
+
+CEchoWaveOut::CEchoWaveOut(CEchoPanel* pPanel) : m_pPanel(pPanel) {}

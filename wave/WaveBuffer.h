@@ -1,0 +1,43 @@
+// One block of sound with its platform header, prepared for exactly one device.
+#pragma once
+
+#include "platform/win32.h"
+
+class CWaveIn;
+class CWaveOut;
+
+// Memory: the header and the data are two moveable global blocks, locked for the buffer's
+// life; the header's dwUser leads back to this object. A failed allocation leaves the buffer
+// empty (no header, no data): its prepare returns 0 and its users skip it.
+class CWaveBuffer
+{
+public:
+    CWaveBuffer();
+    virtual ~CWaveBuffer();
+    CWaveBuffer(const CWaveBuffer&) = delete;
+    CWaveBuffer& operator=(const CWaveBuffer&) = delete;
+
+    // Allocate nFrames frames (0: 1024) in the format of an open device and prepare the header
+    // with its handle; non-zero when the platform prepared it.
+    BOOL PrepareIn(CWaveIn* pDevice, DWORD nFrames);
+    BOOL PrepareOut(CWaveOut* pDevice, DWORD nFrames);
+    // Unprepare against the device (still open) and free. A buffer the device still holds is
+    // taken back first, by a reset of the device.
+    void Release();
+
+    void* GetData() const;
+    DWORD GetBytesRecorded() const;
+    WAVEHDR* GetHeader() const { return m_pHeader; }
+    // Whether the driver still holds the header (its flags are written by the driver).
+    BOOL IsQueued() const;
+    // The device goes away while the driver still holds the buffer: Release then frees the
+    // memory without an unprepare.
+    void ForgetDevice();
+
+private:
+    BOOL Allocate(const WAVEFORMATEX& wfx, DWORD nFrames);
+
+    WAVEHDR* m_pHeader;
+    CWaveIn* m_pInDevice;
+    CWaveOut* m_pOutDevice;
+};

@@ -1,0 +1,106 @@
+// What the capture and the playback device share: the device error codes, the thread message
+// of the worker scheme, the device base, and the owner's way to delete a device.
+#pragma once
+
+#include "framework/CriticalSection.h"
+#include "framework/WinThread.h"
+#include "platform/win32.h"
+
+#include <atomic>
+
+// Device error codes (m_nError): written only on failure, so a success leaves the last one.
+enum {
+    WDE_NONE = 0,       // no error
+    WDE_NODEVICE = 1,   // no device of this kind
+    WDE_BADFORMAT = 2,  // format not supported
+    WDE_ALLOCATED = 3,  // device already in use
+    WDE_NOMEM = 4,      // out of memory
+    WDE_BADINDEX = 5,   // device index out of range
+    WDE_FAILED = 6,     // any other failure
+};
+
+// Posted by a device's callback to its worker thread for every buffer the driver returns.
+constexpr UINT WM_WAVEBUFFER = WM_USER + 10;
+
+// How long a close waits for the worker to end before it gives up on it.
+constexpr DWORD WAVE_WORKER_TIMEOUT = 10000;
+
+class CWaveBuffer;
+class CWaveRoute;
+
+template <class TDevice>
+void DeleteWaveDevice(TDevice* pDevice);
+
+// No virtual destructor: an owner deletes a device through its most derived type, with
+// DeleteWaveDevice below once it has been opened. The most derived classes are final, which
+// also lets the compiler check that a delete names one of them.
+class CWaveDevice
+{
+public:
+    CWaveDevice();
+    ~CWaveDevice();
+    CWaveDevice(const CWaveDevice&) = delete;
+    CWaveDevice& operator=(const CWaveDevice&) = delete;
+
+    UINT GetDeviceCount() const { return m_nDevices; }
+
+    virtual void OnOpen();   // end of a successful Open
+    virtual void OnClose();  // the platform device has been closed
+
+protected:
+    friend class CWaveBuffer;
+
+    // The opening steps before the platform open: TRUE to go on, with m_wfx filled and a new
+    // route in m_pRoute; FALSE with the reason in m_nError.
+    BOOL BeginOpen(BOOL bOpen, UINT nDevice, DWORD nRate, WORD nBits, BOOL bStereo);
+    // The platform open's result: TRUE when it opened (the driver now holds the route), else
+    // FALSE with its reason in m_nError.
+    BOOL EndOpen(MMRESULT nResult);
+    // Detaches the device from its route and lets the route go: no callback reaches the device
+    // any more.
+    void DropRoute();
+
+    // The worker thread, kept by the derived device in pThread; the lock guards it. A worker
+    // reaches the device until its thread function calls LetGo, and the device is deleted only
+    // after that (see DeleteWaveDevice).
+    void StartWorker(CWinThread*& pThread, AFX_THREADPROC pfnThreadProc, LPVOID pDevice);
+    // Posts WM_QUIT and waits for the end, at most WAVE_WORKER_TIMEOUT; forgets the worker
+    // either way. TRUE when it ended (or there was none).
+    BOOL StopWorker(CWinThread*& pThread);
+    // Posts WM_QUIT and forgets the worker without waiting.
+    void QuitWorker(CWinThread*& pThread);
+    // Called by the worker as its thread function returns, and by the owner (through Dismiss)
+    // when it deletes the device: the last to let go deletes it.
+    void LetGo();
+    void Dismiss(CWinThread*& pThread, void (*pfnDelete)(CWaveDevice*));
+
+    // A product name that fills its field without a terminator is cut after its last whole
+    // character (code page 932) and terminated.
+    static void EndName(CHAR* pszName);
+
+    UINT m_nDevices;
+    int m_nError;
+    WAVEFORMATEX m_wfx;
+    CCriticalSection m_csLock;
+
+    // Beyond the device's own state: what the driver's callback reaches (set while the
+    // platform device is open), and who else still reaches the object.
+    CWaveRoute* m_pRoute;
+    std::atomic<int> m_nReachers;  // the owner and each worker whose function has not returned
+    void (*m_pfnDelete)(CWaveDevice*);
+};
+
+// Deletes a device that may have been opened: call Close first, then this instead of delete.
+// The object (and what a close had to leave to its worker: the capture buffers) is deleted at
+// once when nothing else can reach it; else when the last of its workers has ended, on that
+// worker's thread. That is a worker that Close could not stop within WAVE_WORKER_TIMEOUT (it may
+// still be inside OnBuffer), or one that a failing platform reset or close left running (it is
+// told to quit here). The driver's callback never reaches the deleted object: it reaches the
+// device's route, which outlives the object until the driver's close notice. A derived device
+// whose worker outlives Close gets no OnClose; its destructor runs once that worker has ended.
+template <class TDevice>
+void DeleteWaveDevice(TDevice* pDevice)
+{
+    if (pDevice)
+        pDevice->Dismiss([](CWaveDevice* p) { delete static_cast<TDevice*>(p); });
+}

@@ -1,0 +1,46 @@
+// The part of an open device that its driver's callback reaches: the callback instance is the
+// route, not the device. An owner deletes a device even when its close failed and the driver
+// may still call back (late notices, the close notice whenever it comes); the route outlives
+// the device, and a callback that comes after the device let go of it finds no device.
+//
+// Holders: the device, from Open until it detaches (a successful Close, or its destruction),
+// and the driver, from the successful platform open until its close notice, its last call.
+// The last holder frees the route, with the buffers parked in it.
+#pragma once
+
+#include "platform/win32.h"
+
+#include <atomic>
+
+class CWaveBuffer;
+class CWaveDevice;
+
+class CWaveRoute
+{
+public:
+    // One holder, the device; null when there is no memory.
+    static CWaveRoute* Create(CWaveDevice* pDevice);
+    void Hold();
+    void Release();
+
+    // On the driver's thread: the device, which stays valid until Leave, or null once the
+    // device has detached. Every Enter is paired with a Leave.
+    CWaveDevice* Enter();
+    void Leave();
+    // On the device's side: from now on Enter gives null; returns once no callback is between
+    // Enter and Leave, so the device may then be deleted.
+    void Detach();
+
+    // A buffer that the driver still holds when its device is deleted: it is freed with the
+    // route, once the driver has let go of everything, and never unprepared against its device.
+    void Park(CWaveBuffer* pBuffer);
+
+private:
+    explicit CWaveRoute(CWaveDevice* pDevice);
+    ~CWaveRoute();
+
+    std::atomic<CWaveDevice*> m_pDevice;
+    std::atomic<int> m_nInside;  // callbacks between Enter and Leave
+    std::atomic<int> m_nHolders;
+    CWaveBuffer* m_pParked[3];  // a capture device's buffers
+};
