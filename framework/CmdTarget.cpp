@@ -17,7 +17,8 @@ bool CCmdTarget::HandleMessage(UINT nMessage, UINT nCode, UINT nId, WPARAM wPara
                                LRESULT* pResult)
 {
     const bool bFromControl = nMessage == WM_COMMAND || nMessage == WM_NOTIFY;
-    for (const CMessageMap* pMap = GetMessageMap(); pMap; pMap = pMap->pfnBase ? pMap->pfnBase() : nullptr) {
+    for (const CMessageMap* pMap = GetMessageMap(); pMap;
+         pMap = pMap->pfnBase ? pMap->pfnBase() : nullptr) {
         for (size_t i = 0; i < pMap->nEntries; ++i) {
             const CMessageMapEntry& e = pMap->pEntries[i];
             if (e.nMessage != nMessage || (bFromControl && (e.nCode != nCode || e.nId != nId)))
@@ -25,25 +26,25 @@ bool CCmdTarget::HandleMessage(UINT nMessage, UINT nCode, UINT nId, WPARAM wPara
             const HandlerFunction& f = e.handler;
             LRESULT nResult = 0;
             switch (e.kind) {
-            case HandlerKind::Plain:
-                (this->*f.pfnPlain)();
-                break;
-            case HandlerKind::Timer:
-                (this->*f.pfnTimer)(static_cast<UINT_PTR>(wParam));
-                break;
-            case HandlerKind::Cursor:
-                nResult = reinterpret_cast<LRESULT>((this->*f.pfnCursor)());
-                break;
-            case HandlerKind::Message:
-                nResult = (this->*f.pfnMessage)(wParam, lParam);
-                break;
-            case HandlerKind::Notify:
-                (this->*f.pfnNotify)(reinterpret_cast<NMHDR*>(lParam), &nResult);
-                break;
-            case HandlerKind::NotifyEx:
-                if (!(this->*f.pfnNotifyEx)(nId, reinterpret_cast<NMHDR*>(lParam), &nResult))
-                    continue;
-                break;
+                case HandlerKind::Plain:
+                    (this->*f.pfnPlain)();
+                    break;
+                case HandlerKind::Timer:
+                    (this->*f.pfnTimer)(static_cast<UINT_PTR>(wParam));
+                    break;
+                case HandlerKind::Cursor:
+                    nResult = reinterpret_cast<LRESULT>((this->*f.pfnCursor)());
+                    break;
+                case HandlerKind::Message:
+                    nResult = (this->*f.pfnMessage)(wParam, lParam);
+                    break;
+                case HandlerKind::Notify:
+                    (this->*f.pfnNotify)(reinterpret_cast<NMHDR*>(lParam), &nResult);
+                    break;
+                case HandlerKind::NotifyEx:
+                    if (!(this->*f.pfnNotifyEx)(nId, reinterpret_cast<NMHDR*>(lParam), &nResult))
+                        continue;
+                    break;
             }
             *pResult = nResult;
             return true;

@@ -3,7 +3,8 @@
 
 #include "framework/Wnd.h"
 
-class CComboBox : public CWnd {
+class CComboBox : public CWnd
+{
 public:
     int GetCount() const { return Int(SendMessage(CB_GETCOUNT)); }
     int AddString(LPCSTR pszText) { return Int(SendMessage(CB_ADDSTRING, 0, Text(pszText))); }
@@ -11,24 +12,35 @@ public:
     {
         return Int(SendMessage(CB_INSERTSTRING, static_cast<WPARAM>(nIndex), Text(pszText)));
     }
-    int DeleteString(int nIndex) { return Int(SendMessage(CB_DELETESTRING, static_cast<WPARAM>(nIndex))); }
+    int DeleteString(int nIndex)
+    {
+        return Int(SendMessage(CB_DELETESTRING, static_cast<WPARAM>(nIndex)));
+    }
     void ResetContent() { SendMessage(CB_RESETCONTENT); }
     int GetCurSel() const { return Int(SendMessage(CB_GETCURSEL)); }
-    int SetCurSel(int nIndex) { return Int(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(nIndex))); }
+    int SetCurSel(int nIndex)
+    {
+        return Int(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(nIndex)));
+    }
     DWORD_PTR GetItemData(int nIndex) const
     {
         return static_cast<DWORD_PTR>(SendMessage(CB_GETITEMDATA, static_cast<WPARAM>(nIndex)));
     }
     int SetItemData(int nIndex, DWORD_PTR nData)
     {
-        return Int(SendMessage(CB_SETITEMDATA, static_cast<WPARAM>(nIndex), static_cast<LPARAM>(nData)));
+        return Int(
+            SendMessage(CB_SETITEMDATA, static_cast<WPARAM>(nIndex), static_cast<LPARAM>(nData)));
     }
     // Copies the item's text; CB_ERR, and the buffer untouched, for no such item.
     int GetLBText(int nIndex, LPSTR pszBuffer) const
     {
-        return Int(SendMessage(CB_GETLBTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(pszBuffer)));
+        return Int(SendMessage(CB_GETLBTEXT, static_cast<WPARAM>(nIndex),
+                               reinterpret_cast<LPARAM>(pszBuffer)));
     }
-    int GetLBTextLen(int nIndex) const { return Int(SendMessage(CB_GETLBTEXTLEN, static_cast<WPARAM>(nIndex))); }
+    int GetLBTextLen(int nIndex) const
+    {
+        return Int(SendMessage(CB_GETLBTEXTLEN, static_cast<WPARAM>(nIndex)));
+    }
     // The first item after nStartAfter (-1: from the top) that begins with the text.
     int FindString(int nStartAfter, LPCSTR pszText) const
     {
@@ -36,7 +48,8 @@ public:
     }
     int FindStringExact(int nStartAfter, LPCSTR pszText) const
     {
-        return Int(SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(nStartAfter), Text(pszText)));
+        return Int(
+            SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(nStartAfter), Text(pszText)));
     }
     int SelectString(int nStartAfter, LPCSTR pszText)
     {

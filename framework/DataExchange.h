@@ -4,7 +4,8 @@
 
 #include "framework/Wnd.h"
 
-class CDataExchange {
+class CDataExchange
+{
 public:
     CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
         : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd)

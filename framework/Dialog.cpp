@@ -9,10 +9,12 @@ thread_local CDialog* t_pDialogInit = nullptr;
 
 }  // namespace
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
     CommandEntry(BN_CLICKED, IDOK, &CDialog::OnOK),
     CommandEntry(BN_CLICKED, IDCANCEL, &CDialog::OnCancel),
-END_MESSAGE_MAP()
+END_MESSAGE_MAP();
+// clang-format on
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
     : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd)

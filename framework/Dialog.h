@@ -8,7 +8,8 @@
 
 #include "framework/Wnd.h"
 
-class CDialog : public CWnd {
+class CDialog : public CWnd
+{
 public:
     explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
     ~CDialog() override;

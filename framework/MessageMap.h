@@ -3,14 +3,17 @@
 // code and the control id (both only for WM_COMMAND and WM_NOTIFY), and the handler with its
 // kind, which says how the handler is called and what its result means.
 //
-// A class with a map declares it with DECLARE_MESSAGE_MAP() and lists it in its source file:
+// A class with a map declares it with DECLARE_MESSAGE_MAP() and lists it in its source file
+// (clang-format would take the entries for one expression):
 //
+//     // clang-format off
 //     BEGIN_MESSAGE_MAP(CEchoPanel, CDialog)
 //         MessageEntry(WM_PAINT, &CEchoPanel::OnPaint),
 //         CommandEntry(BN_CLICKED, IDC_EXIT, &CEchoPanel::OnExit),
 //         NotifyEntry(UDN_DELTAPOS, IDC_TIME_SPIN, &CEchoPanel::RequestRestart),
 //         NotifyExEntry(TTN_NEEDTEXTA, 0, &CEchoPanel::OnNeedToolTipText),
-//     END_MESSAGE_MAP()
+//     END_MESSAGE_MAP();
+//     // clang-format on
 //
 // The maps of a class and of its bases are searched in that order; the first entry that fits
 // handles the message, except an OnNotifyEx handler that returns FALSE, which passes it on.
@@ -49,7 +52,8 @@ union HandlerFunction {
     constexpr HandlerFunction(BOOL (CCmdTarget::*pfn)(UINT, NMHDR*, LRESULT*)) : pfnNotifyEx(pfn) {}
 };
 
-struct CMessageMapEntry {
+struct CMessageMapEntry
+{
     UINT nMessage;
     UINT nCode;  // WM_COMMAND and WM_NOTIFY: the notification code
     UINT nId;    // WM_COMMAND and WM_NOTIFY: the control id
@@ -57,7 +61,8 @@ struct CMessageMapEntry {
     HandlerFunction handler;
 };
 
-struct CMessageMap {
+struct CMessageMap
+{
     const CMessageMap* (*pfnBase)();  // the map of the base class, or none
     const CMessageMapEntry* pEntries;
     size_t nEntries;
@@ -122,26 +127,26 @@ CMessageMapEntry NotifyExEntry(UINT nCode, UINT nId, BOOL (T::*pfn)(UINT, NMHDR*
 
 // ---- declaring and defining a class's map
 
-#define DECLARE_MESSAGE_MAP()                                  \
-public:                                                        \
-    static const CMessageMap* GetThisMessageMap();             \
-                                                               \
-protected:                                                     \
+#define DECLARE_MESSAGE_MAP()                      \
+public:                                            \
+    static const CMessageMap* GetThisMessageMap(); \
+                                                   \
+protected:                                         \
     const CMessageMap* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                 \
-    const CMessageMap* theClass::GetMessageMap() const         \
-    {                                                          \
-        return GetThisMessageMap();                            \
-    }                                                          \
-    const CMessageMap* theClass::GetThisMessageMap()           \
-    {                                                          \
-        using ThisBase = baseClass;                            \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)         \
+    const CMessageMap* theClass::GetMessageMap() const \
+    {                                                  \
+        return GetThisMessageMap();                    \
+    }                                                  \
+    const CMessageMap* theClass::GetThisMessageMap()   \
+    {                                                  \
+        using ThisBase = baseClass;                    \
         static const CMessageMapEntry entries[] = {
-
-#define END_MESSAGE_MAP()                                                          \
-        };                                                                         \
-        static const CMessageMap map{&ThisBase::GetThisMessageMap, entries,        \
-                                     std::size(entries)};                          \
-        return &map;                                                               \
-    }
+#define END_MESSAGE_MAP()                                                                    \
+    }                                                                                        \
+    ;                                                                                        \
+    static const CMessageMap map{&ThisBase::GetThisMessageMap, entries, std::size(entries)}; \
+    return &map;                                                                             \
+    }                                                                                        \
+    static_assert(true, "a message map ends with a semicolon")

@@ -3,7 +3,8 @@
 
 #include "framework/Wnd.h"
 
-class CPaintDC {
+class CPaintDC
+{
 public:
     explicit CPaintDC(CWnd* pWnd);
     ~CPaintDC();

@@ -9,9 +9,11 @@ CWinApp* g_pApp = nullptr;
 
 }  // namespace
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
     CommandEntry(0, ID_HELP, &CWinApp::OnHelp),
-END_MESSAGE_MAP()
+END_MESSAGE_MAP();
+// clang-format on
 
 CWinApp::CWinApp(LPCSTR pszAppName)
 {

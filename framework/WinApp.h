@@ -12,7 +12,8 @@ class CWnd;
 // The framework's help command, which the application's map routes to OnHelp.
 constexpr UINT ID_HELP = 0xE146;
 
-class CWinApp : public CCmdTarget {
+class CWinApp : public CCmdTarget
+{
 public:
     // No name: the program file's name without its extension.
     explicit CWinApp(LPCSTR pszAppName = nullptr);
@@ -24,7 +25,7 @@ public:
 
     HICON LoadIcon(UINT nId) const;
 
-    CWnd* m_pMainWnd = nullptr;   // cleared by the framework when its window is destroyed
+    CWnd* m_pMainWnd = nullptr;  // cleared by the framework when its window is destroyed
     HINSTANCE m_hInstance = nullptr;
     LPSTR m_lpCmdLine = nullptr;
     int m_nCmdShow = SW_SHOWNORMAL;

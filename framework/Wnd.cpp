@@ -19,16 +19,16 @@ constexpr UINT LAST_COMMAND = 0xEFFF;
 bool IsMouseMessage(UINT nMessage)
 {
     switch (nMessage) {
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-        return true;
-    default:
-        return false;
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -222,15 +222,16 @@ BOOL CWnd::EnableToolTips(BOOL bEnable)
     }
     if (!m_hWndToolTip) {
         // Owned by this window, the tooltip goes when the window goes.
-        m_hWndToolTip = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                          m_hWnd, nullptr, AfxGetInstanceHandle(), nullptr);
+        m_hWndToolTip = ::CreateWindowExA(
+            0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+            CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, AfxGetInstanceHandle(), nullptr);
         if (!m_hWndToolTip)
             return FALSE;
-        const LONG_PTR pfnOriginal =
-            ::SetWindowLongPtrA(m_hWndToolTip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ToolTipProc));
+        const LONG_PTR pfnOriginal = ::SetWindowLongPtrA(m_hWndToolTip, GWLP_WNDPROC,
+                                                         reinterpret_cast<LONG_PTR>(ToolTipProc));
         ::SetWindowLongPtrA(m_hWndToolTip, GWLP_USERDATA, pfnOriginal);
-        for (HWND hwnd = ::GetWindow(m_hWnd, GW_CHILD); hwnd; hwnd = ::GetWindow(hwnd, GW_HWNDNEXT)) {
+        for (HWND hwnd = ::GetWindow(m_hWnd, GW_CHILD); hwnd;
+             hwnd = ::GetWindow(hwnd, GW_HWNDNEXT)) {
             TTTOOLINFOA tool{};
             tool.cbSize = TTTOOLINFOA_V1_SIZE;
             tool.uFlags = TTF_IDISHWND;
@@ -296,23 +297,23 @@ LRESULT CWnd::WindowProc(UINT nMessage, WPARAM wParam, LPARAM lParam)
 {
     LRESULT nResult = 0;
     switch (nMessage) {
-    case WM_COMMAND:
-        if (RouteCommand(wParam, lParam, &nResult))
-            return nResult;
-        break;
-    case WM_NOTIFY: {
-        // The control id is that of the window the notification comes from, as the message
-        // maps name it: a tooltip, a popup, has none.
-        const auto* pHeader = reinterpret_cast<const NMHDR*>(lParam);
-        const UINT nId = static_cast<UINT>(::GetDlgCtrlID(pHeader->hwndFrom));
-        if (HandleMessage(WM_NOTIFY, pHeader->code, nId, wParam, lParam, &nResult))
-            return nResult;
-        break;
-    }
-    default:
-        if (HandleMessage(nMessage, 0, 0, wParam, lParam, &nResult))
-            return nResult;
-        break;
+        case WM_COMMAND:
+            if (RouteCommand(wParam, lParam, &nResult))
+                return nResult;
+            break;
+        case WM_NOTIFY: {
+            // The control id is that of the window the notification comes from, as the message
+            // maps name it: a tooltip, a popup, has none.
+            const auto* pHeader = reinterpret_cast<const NMHDR*>(lParam);
+            const UINT nId = static_cast<UINT>(::GetDlgCtrlID(pHeader->hwndFrom));
+            if (HandleMessage(WM_NOTIFY, pHeader->code, nId, wParam, lParam, &nResult))
+                return nResult;
+            break;
+        }
+        default:
+            if (HandleMessage(nMessage, 0, 0, wParam, lParam, &nResult))
+                return nResult;
+            break;
     }
     return DefWindowProc(nMessage, wParam, lParam);
 }

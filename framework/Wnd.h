@@ -10,7 +10,8 @@
 
 #include <vector>
 
-class CWnd : public CCmdTarget {
+class CWnd : public CCmdTarget
+{
 public:
     CWnd() = default;
     // A window that outlives its object would send its messages into freed memory: an object
@@ -81,13 +82,14 @@ protected:
 
 private:
     friend class CDataExchange;
-    static LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT nMessage, WPARAM wParam,
+                                             LPARAM lParam);
     static LRESULT CALLBACK ToolTipProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam);
     bool RouteCommand(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     void OnFinalMessage();
 
-    WNDPROC m_pfnSuper = nullptr;   // the window's own procedure, for the default processing
-    MSG m_msgCurrent{};             // the message being handled, for Default()
+    WNDPROC m_pfnSuper = nullptr;  // the window's own procedure, for the default processing
+    MSG m_msgCurrent{};            // the message being handled, for Default()
     HWND m_hWndToolTip = nullptr;
-    std::vector<CWnd*> m_bound;     // controls bound by DDX_Control, let go with the window
+    std::vector<CWnd*> m_bound;  // controls bound by DDX_Control, let go with the window
 };

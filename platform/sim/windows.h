@@ -30,19 +30,20 @@ std::string ClassName(HWND hwnd);
 LONG Style(HWND hwnd);
 LONG ExStyle(HWND hwnd);
 bool Exists(HWND hwnd);
-bool Visible(HWND hwnd);                        // itself and its parents
-bool Enabled(HWND hwnd);                        // itself, not its parents
+bool Visible(HWND hwnd);  // itself and its parents
+bool Enabled(HWND hwnd);  // itself, not its parents
 bool Iconic(HWND hwnd);
-HWND Focus();                                   // the focus of the foreground thread
-HWND Foreground();                              // the active window of that thread
-RECT WindowRect(HWND hwnd);                     // screen coordinates
-RECT ClientRect(HWND hwnd);                     // as GetClientRect
+HWND Focus();                // the focus of the foreground thread
+HWND Foreground();           // the active window of that thread
+RECT WindowRect(HWND hwnd);  // screen coordinates
+RECT ClientRect(HWND hwnd);  // as GetClientRect
 HWND Owner(HWND hwnd);
-HICON WindowIcon(HWND hwnd, bool bBig);         // set with WM_SETICON
+HICON WindowIcon(HWND hwnd, bool bBig);  // set with WM_SETICON
 
-int CheckState(HWND hwndButton);                // as BM_GETCHECK
+int CheckState(HWND hwndButton);  // as BM_GETCHECK
 
-struct ListState {
+struct ListState
+{
     std::vector<std::string> items;
     std::vector<LPARAM> data;
     int nSelection = -1;
@@ -50,7 +51,8 @@ struct ListState {
 };
 ListState List(HWND hwndCombo);
 
-struct UpDownState {
+struct UpDownState
+{
     int nPos = 0;
     int nMin = 0;
     int nMax = 0;
@@ -58,14 +60,16 @@ struct UpDownState {
 };
 UpDownState UpDown(HWND hwndUpDown);
 
-struct ProgressState {
+struct ProgressState
+{
     int nPos = 0;
     int nMin = 0;
     int nMax = 0;
 };
 ProgressState Progress(HWND hwndProgress);
 
-struct TimerInfo {
+struct TimerInfo
+{
     UINT_PTR nId = 0;
     UINT nPeriod = 0;
 };
@@ -74,7 +78,8 @@ std::vector<TimerInfo> Timers(HWND hwnd);
 // The text of the tooltip that is showing, "" when none is.
 std::string ShownTooltip();
 
-struct MessageBoxRecord {
+struct MessageBoxRecord
+{
     HWND hwndOwner = nullptr;
     std::string text;
     std::string caption;
@@ -85,7 +90,8 @@ struct MessageBoxRecord {
 // Every message box since the world was last reset, in order.
 std::vector<MessageBoxRecord> MessageBoxes();
 
-struct DrawIconRecord {
+struct DrawIconRecord
+{
     HWND hwnd = nullptr;  // the window of the device context
     int x = 0;
     int y = 0;
@@ -96,7 +102,8 @@ std::vector<DrawIconRecord> DrawnIcons();
 // How often the window began painting (BeginPaint).
 int PaintCount(HWND hwnd);
 
-struct IconInfo {
+struct IconInfo
+{
     int cx = 0;
     int cy = 0;
     int nBitsPerPixel = 0;

@@ -11,7 +11,9 @@
 
 namespace {
 
-class Framework : public PlatformTest {};
+class Framework : public PlatformTest
+{
+};
 
 LONG CentreX(const RECT& r)
 {
@@ -192,7 +194,10 @@ TEST_F(Framework, TheApplicationRunsItsPanelEndsWithItAndHearsTheCommandsThePane
 {
     auto pApp = std::make_unique<CTestApp>();
     EXPECT_STREQ(pApp->m_pszAppName, "sim_tests") << "the program file's name";
-    UiThread ui([] { return static_cast<DWORD>(AfxWinMain(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWNORMAL)); });
+    UiThread ui([] {
+        return static_cast<DWORD>(
+            AfxWinMain(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWNORMAL));
+    });
     const HWND hwnd = sim::FindTopLevel("Sorvanta");
     ASSERT_NE(hwnd, nullptr);
     ASSERT_NE(pApp->m_pMainWnd, nullptr);
@@ -262,7 +267,8 @@ TEST_F(Framework, ADialogObjectThatGoesFirstTakesItsWindowAlong)
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_WINDOW_HANDLE));
 }
 
-class CSelfDeleting : public CDialog {
+class CSelfDeleting : public CDialog
+{
 public:
     explicit CSelfDeleting(bool* pbDeleted) : CDialog(IDD_ABOUT), m_pbDeleted(pbDeleted) {}
     ~CSelfDeleting() override { *m_pbDeleted = true; }

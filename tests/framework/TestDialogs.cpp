@@ -2,11 +2,13 @@
 
 namespace {
 
-struct Tip {
+struct Tip
+{
     int nId;
     const char* pszText;
 };
 
+// clang-format off
 const Tip TIPS[] = {
     {IDC_ON, "再生を開始する"},
     {IDC_RATE, "サンプリング周波数"},
@@ -15,16 +17,20 @@ const Tip TIPS[] = {
     {IDC_VERSION, "バージョン情報"},
     {IDC_TIME, "発音までの時間"},
 };
+// clang-format on
 
 const int RATES[] = {8000, 11025, 16000, 22050, 32000, 44100, 48000, 96000};
 
 }  // namespace
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CTestAbout, CDialog)
     CommandEntry(STN_CLICKED, IDC_MAIL, &CTestAbout::OnMailClicked),
     CommandEntry(STN_CLICKED, IDC_URL, &CTestAbout::OnUrlClicked),
-END_MESSAGE_MAP()
+END_MESSAGE_MAP();
+// clang-format on
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CTestPanel, CDialog)
     MessageEntry(WM_PAINT, &CTestPanel::OnPaint),
     MessageEntry(WM_QUERYDRAGICON, &CTestPanel::OnQueryDragIcon),
@@ -37,7 +43,8 @@ BEGIN_MESSAGE_MAP(CTestPanel, CDialog)
     NotifyEntry(UDN_DELTAPOS, IDC_TIME_SPIN, &CTestPanel::OnTimeDelta),
     CommandEntry(CBN_SELCHANGE, IDC_RATE, &CTestPanel::OnRateChanged),
     NotifyExEntry(TTN_NEEDTEXTA, 0, &CTestPanel::OnNeedToolTipText),
-END_MESSAGE_MAP()
+END_MESSAGE_MAP();
+// clang-format on
 
 CTestPanel::CTestPanel(CWnd* pParent) : CDialog(IDD_PANEL, pParent)
 {
@@ -109,8 +116,8 @@ void CTestPanel::OnTimer(UINT_PTR nId)
 void CTestPanel::OnOn()
 {
     if (bFailOn) {
-        MessageBox("出力デバイスが使用中か指定のフォーマットをサポートしていません。", "出力デバイス初期化失敗",
-                   MB_ICONSTOP | MB_OK);
+        MessageBox("出力デバイスが使用中か指定のフォーマットをサポートしていません。",
+                   "出力デバイス初期化失敗", MB_ICONSTOP | MB_OK);
         events.push_back("failed");
         return;
     }
@@ -157,9 +164,11 @@ BOOL CTestPanel::OnNeedToolTipText(UINT, NMHDR* pHeader, LRESULT*)
     return FALSE;
 }
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CTestApp, CWinApp)
     CommandEntry(0, ID_HELP, &CTestApp::OnHelpAsked),
-END_MESSAGE_MAP()
+END_MESSAGE_MAP();
+// clang-format on
 
 BOOL CTestApp::InitInstance()
 {

@@ -19,7 +19,8 @@
 
 constexpr UINT_PTR IDT_TICK = 1002;
 
-class CTestAbout : public CDialog {
+class CTestAbout : public CDialog
+{
 public:
     explicit CTestAbout(CWnd* pParent) : CDialog(IDD_ABOUT, pParent) {}
 
@@ -47,14 +48,15 @@ private:
     }
 };
 
-class CTestPanel : public CDialog {
+class CTestPanel : public CDialog
+{
 public:
     explicit CTestPanel(CWnd* pParent = nullptr);
 
     // What a test wants of the panel.
-    bool bFailOn = false;       // ON shows a message box instead of switching on
-    bool bAskForHelp = false;   // OFF sends the help command, which the panel does not handle
-    bool bMoveInInit = false;   // the initialisation moves the dialog itself
+    bool bFailOn = false;      // ON shows a message box instead of switching on
+    bool bAskForHelp = false;  // OFF sends the help command, which the panel does not handle
+    bool bMoveInInit = false;  // the initialisation moves the dialog itself
 
     // What happened, for the test to read once the panel's thread is idle.
     std::vector<std::string> events;
@@ -95,7 +97,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-class CTestApp : public CWinApp {
+class CTestApp : public CWinApp
+{
 public:
     BOOL InitInstance() override;
 

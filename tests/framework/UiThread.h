@@ -8,7 +8,8 @@
 
 #include <functional>
 
-class UiThread {
+class UiThread
+{
 public:
     explicit UiThread(std::function<DWORD()> body) : m_body(std::move(body))
     {

@@ -17,7 +17,8 @@ constexpr UINT_PTR IDT_END = 1;
 constexpr UINT_PTR IDT_ABOUT = 2;
 constexpr UINT SHOW_FOR = 6000;
 
-class CLookAbout : public CDialog {
+class CLookAbout : public CDialog
+{
 public:
     explicit CLookAbout(CWnd* pParent) : CDialog(IDD_ABOUT, pParent) {}
 
@@ -33,11 +34,14 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CLookAbout, CDialog)
     MessageEntry(WM_TIMER, &CLookAbout::OnTimer),
-END_MESSAGE_MAP()
+END_MESSAGE_MAP();
+// clang-format on
 
-class CLookPanel : public CDialog {
+class CLookPanel : public CDialog
+{
 public:
     explicit CLookPanel(bool bAbout) : CDialog(IDD_PANEL), m_bAbout(bAbout) {}
 
@@ -103,11 +107,14 @@ private:
     CProgressCtrl m_prgLevel2;
 };
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CLookPanel, CDialog)
     MessageEntry(WM_TIMER, &CLookPanel::OnTimer),
-END_MESSAGE_MAP()
+END_MESSAGE_MAP();
+// clang-format on
 
-class CLookApp : public CWinApp {
+class CLookApp : public CWinApp
+{
 public:
     BOOL InitInstance() override
     {

@@ -10,11 +10,14 @@
 
 namespace {
 
-class Controls : public PlatformTest {};
+class Controls : public PlatformTest
+{
+};
 
 LRESULT Add(HWND hwndList, const char* pszText, LPARAM nData)
 {
-    const LRESULT nIndex = SendMessageA(hwndList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(pszText));
+    const LRESULT nIndex =
+        SendMessageA(hwndList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(pszText));
     SendMessageA(hwndList, CB_SETITEMDATA, static_cast<WPARAM>(nIndex), nData);
     return nIndex;
 }
@@ -58,7 +61,8 @@ TEST_F(Controls, WithNothingSelectedAListAnswersCbErrAndLeavesTheCallersBufferAl
     EXPECT_EQ(SendMessageA(hwndList, CB_GETCURSEL, 0, 0), CB_ERR);
     EXPECT_EQ(SendMessageA(hwndList, CB_GETITEMDATA, WPARAM(-1), 0), CB_ERR);
     char text[16] = "untouched";
-    EXPECT_EQ(SendMessageA(hwndList, CB_GETLBTEXT, WPARAM(-1), reinterpret_cast<LPARAM>(text)), CB_ERR);
+    EXPECT_EQ(SendMessageA(hwndList, CB_GETLBTEXT, WPARAM(-1), reinterpret_cast<LPARAM>(text)),
+              CB_ERR);
     EXPECT_STREQ(text, "untouched");
     EXPECT_EQ(SendMessageA(hwndList, CB_GETLBTEXT, 5, reinterpret_cast<LPARAM>(text)), CB_ERR);
     EXPECT_STREQ(text, "untouched");
@@ -100,7 +104,8 @@ TEST_F(Controls, SelectStringComparesWholeDoubleByteCharacters)
     Add(hwndList, "ソニー", 0);           // ソ is 0x83 0x5C: its trail byte is '\'
     Add(hwndList, "W", 1);
     const char lead[] = {'\x95', '\0'};
-    EXPECT_EQ(SelectString(hwndList, WPARAM(-1), lead), CB_ERR) << "half a character matches nothing";
+    EXPECT_EQ(SelectString(hwndList, WPARAM(-1), lead), CB_ERR)
+        << "half a character matches nothing";
     EXPECT_EQ(SendMessageA(hwndList, CB_GETCURSEL, 0, 0), CB_ERR);
     EXPECT_EQ(SelectString(hwndList, WPARAM(-1), "w"), 2) << "a trail byte is no letter";
     EXPECT_EQ(SelectString(hwndList, WPARAM(-1), "ソ"), 1);
@@ -158,7 +163,8 @@ TEST_F(Controls, LabelsLetTheMouseThroughAndLinksReportClicks)
 {
     DialogHarness about(IDD_ABOUT);
     const HWND hwndUrl = about.Item(IDC_URL);
-    const HWND hwndText = GetWindow(GetWindow(GetWindow(about.Handle(), GW_CHILD), GW_HWNDNEXT), GW_HWNDNEXT);
+    const HWND hwndText =
+        GetWindow(GetWindow(GetWindow(about.Handle(), GW_CHILD), GW_HWNDNEXT), GW_HWNDNEXT);
     EXPECT_EQ(SendMessageA(hwndText, WM_NCHITTEST, 0, 0), HTTRANSPARENT);
     EXPECT_EQ(SendMessageA(hwndUrl, WM_NCHITTEST, 0, 0), HTCLIENT);
 
@@ -206,7 +212,8 @@ TEST_F(Controls, AnUpDownRangeIsMaximumThenMinimumAndPositionsAreBroughtIntoIt)
     DialogHarness panel(IDD_PANEL);
     const HWND hwndSpin = panel.Item(IDC_TIME_SPIN);
     const HWND hwndTime = panel.Item(IDC_TIME);
-    EXPECT_EQ(SendMessageA(hwndSpin, UDM_GETRANGE, 0, 0), MAKELONG(0, 100)) << "a new control: 100 down to 0";
+    EXPECT_EQ(SendMessageA(hwndSpin, UDM_GETRANGE, 0, 0), MAKELONG(0, 100))
+        << "a new control: 100 down to 0";
     SendMessageA(hwndSpin, UDM_SETRANGE, 0, MAKELPARAM(1000, 50));
     EXPECT_EQ(SendMessageA(hwndSpin, UDM_GETRANGE, 0, 0), MAKELONG(1000, 50));
 
@@ -216,7 +223,8 @@ TEST_F(Controls, AnUpDownRangeIsMaximumThenMinimumAndPositionsAreBroughtIntoIt)
     SendMessageA(hwndSpin, UDM_SETPOS, 0, 65536 + 100);
     EXPECT_EQ(SendMessageA(hwndSpin, UDM_GETPOS, 0, 0), MAKELONG(100, 0)) << "the low 16 bits";
     SendMessageA(hwndSpin, UDM_SETPOS, 0, 40000);
-    EXPECT_EQ(SendMessageA(hwndSpin, UDM_GETPOS, 0, 0), MAKELONG(50, 0)) << "a negative 16-bit number";
+    EXPECT_EQ(SendMessageA(hwndSpin, UDM_GETPOS, 0, 0), MAKELONG(50, 0))
+        << "a negative 16-bit number";
     EXPECT_EQ(TextOf(hwndTime), "50");
     EXPECT_TRUE(panel.deltas.empty()) << "the program's own UDM_SETPOS asks nobody";
 

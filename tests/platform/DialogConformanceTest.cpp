@@ -13,7 +13,9 @@
 
 namespace {
 
-class Dialog : public PlatformTest {};
+class Dialog : public PlatformTest
+{
+};
 
 std::string TextOf(HWND hwnd)
 {
@@ -76,7 +78,8 @@ TEST_F(Dialog, ThePanelIsMadeHiddenInitialisedAndShownWithItsControlsInTemplateO
         // A combo box gives its scroll bar to its list; an edit's border may turn into an edge.
         const DWORD nKept = WS_CHILD | WS_VISIBLE | (c.nStyle & ~(WS_VSCROLL | WS_BORDER));
         EXPECT_EQ(GetWindowLongA(h, GWL_STYLE) & nKept, nKept);
-        if (std::strcmp(c.pszClass, "ComboBox") != 0 && std::strcmp(c.pszClass, "msctls_updown32") != 0) {
+        if (std::strcmp(c.pszClass, "ComboBox") != 0 &&
+            std::strcmp(c.pszClass, "msctls_updown32") != 0) {
             EXPECT_EQ(TextOf(h), c.pszText);
         }
         h = GetWindow(h, GW_HWNDNEXT);
@@ -94,7 +97,8 @@ TEST_F(Dialog, ControlsSitWhereTheTemplatePutsThemAndTheArrowsJoinTheirDisplays)
         // Windows converts a control's place and its size each on its own.
         RECT units = c.rect;
         MapDialogRect(hwnd, &units);
-        const RECT wanted{units.left, units.top, units.left + units.right, units.top + units.bottom};
+        const RECT wanted{units.left, units.top, units.left + units.right,
+                          units.top + units.bottom};
         const RECT r = RectInDialog(hwnd, h);
         const std::string name = c.pszClass;
         if (name == "ComboBox") {
@@ -171,7 +175,8 @@ TEST_F(Dialog, EnterInAnOpenDropDownListClosesTheListAndNothingElse)
 }
 
 // A dialog without any push button, for what Enter does then.
-struct PlainTemplate {
+struct PlainTemplate
+{
     DLGTEMPLATE header;
     WORD nMenu, nClass, title[2];
     WORD nPad;  // the item starts on a DWORD boundary
@@ -179,7 +184,8 @@ struct PlainTemplate {
     WORD nClassOrd[2], text[2], nExtra;
 };
 
-struct CommandLog {
+struct CommandLog
+{
     std::vector<WPARAM> commands;
 };
 
@@ -190,7 +196,8 @@ INT_PTR CALLBACK LogCommands(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPa
         return FALSE;
     }
     if (nMessage == WM_COMMAND)
-        reinterpret_cast<CommandLog*>(GetWindowLongPtrA(hwnd, DWLP_USER))->commands.push_back(wParam);
+        reinterpret_cast<CommandLog*>(GetWindowLongPtrA(hwnd, DWLP_USER))
+            ->commands.push_back(wParam);
     return FALSE;
 }
 
@@ -242,8 +249,8 @@ TEST_F(Dialog, TabVisitsTheTabStopsInTemplateOrderSkippingDisabledOnes)
 {
     DialogHarness panel(IDD_PANEL);
     EnableWindow(panel.Item(IDC_OFF), FALSE);
-    const int order[] = {IDC_OUTDEVICE, IDC_RATE, IDC_STEREO, IDC_TIME, IDC_ECHO, IDC_DELAY,
-                         IDC_ON, IDC_VERSION, IDC_EXIT, IDC_INDEVICE};
+    const int order[] = {IDC_OUTDEVICE, IDC_RATE, IDC_STEREO,  IDC_TIME, IDC_ECHO,
+                         IDC_DELAY,     IDC_ON,   IDC_VERSION, IDC_EXIT, IDC_INDEVICE};
     for (int nId : order) {
         panel.Key(VK_TAB);
         EXPECT_EQ(GetFocus(), panel.Item(nId)) << nId;
@@ -289,8 +296,9 @@ TEST_F(Dialog, AnOwnedDialogStartsAtItsOwnersClientOrigin)
 {
     DialogHarness panel(IDD_PANEL);
     CommandLog log;
-    const HWND hwndAbout = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT),
-                                              panel.Handle(), LogCommands, reinterpret_cast<LPARAM>(&log));
+    const HWND hwndAbout =
+        CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), panel.Handle(),
+                           LogCommands, reinterpret_cast<LPARAM>(&log));
     ASSERT_NE(hwndAbout, nullptr);
     EXPECT_EQ(GetWindow(hwndAbout, GW_OWNER), panel.Handle());
     EXPECT_FALSE(IsWindowVisible(hwndAbout)) << "no WS_VISIBLE in its template";
@@ -305,7 +313,8 @@ TEST_F(Dialog, AnOwnedDialogStartsAtItsOwnersClientOrigin)
 
 // ---- message boxes
 
-struct BoxWatch {
+struct BoxWatch
+{
     HWND hwndOwner = nullptr;
     int nTicks = 0;
     bool bOwnerEnabledMeanwhile = true;

@@ -9,22 +9,24 @@
 
 #include <vector>
 
-struct Heard {
+struct Heard
+{
     UINT nMessage;
     int nId;
     UINT nCode;
     HWND hwndFrom;
 };
 
-class DialogHarness {
+class DialogHarness
+{
 public:
     explicit DialogHarness(int nTemplate, HWND hwndOwner = nullptr)
     {
         INITCOMMONCONTROLSEX init{sizeof init, ICC_WIN95_CLASSES};
         InitCommonControlsEx(&init);
         s_pCurrent = this;
-        m_hwnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nTemplate), hwndOwner,
-                                    Proc, reinterpret_cast<LPARAM>(this));
+        m_hwnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nTemplate),
+                                    hwndOwner, Proc, reinterpret_cast<LPARAM>(this));
     }
     ~DialogHarness()
     {
@@ -87,14 +89,14 @@ public:
         Pump();
     }
 
-    std::vector<Heard> heard;          // WM_COMMAND and WM_NOTIFY, in order
-    std::vector<NMUPDOWN> deltas;      // the UDN_DELTAPOS requests
-    LRESULT nDeltaAnswer = 0;          // the answer to them
-    std::vector<NMTTDISPINFOA> tips;   // the TTN_NEEDTEXTA requests
-    const char* pszTip = nullptr;      // the text given to them
-    int nTimers = 0;                   // WM_TIMER messages
+    std::vector<Heard> heard;         // WM_COMMAND and WM_NOTIFY, in order
+    std::vector<NMUPDOWN> deltas;     // the UDN_DELTAPOS requests
+    LRESULT nDeltaAnswer = 0;         // the answer to them
+    std::vector<NMTTDISPINFOA> tips;  // the TTN_NEEDTEXTA requests
+    const char* pszTip = nullptr;     // the text given to them
+    int nTimers = 0;                  // WM_TIMER messages
     bool bVisibleInInit = true;
-    HWND hwndFirstInInit = nullptr;    // the control proposed for the focus
+    HWND hwndFirstInInit = nullptr;  // the control proposed for the focus
     LPARAM nInitParam = 0;
 
 private:
@@ -110,7 +112,8 @@ private:
 
     static void Dispatch(MSG& msg)
     {
-        if (s_pCurrent && IsWindow(s_pCurrent->m_hwnd) && IsDialogMessageA(s_pCurrent->m_hwnd, &msg))
+        if (s_pCurrent && IsWindow(s_pCurrent->m_hwnd) &&
+            IsDialogMessageA(s_pCurrent->m_hwnd, &msg))
             return;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
@@ -131,31 +134,33 @@ private:
         if (!p)
             return FALSE;
         switch (nMessage) {
-        case WM_COMMAND:
-            p->heard.push_back(Heard{WM_COMMAND, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)});
-            return TRUE;
-        case WM_NOTIFY: {
-            const auto* pHeader = reinterpret_cast<const NMHDR*>(lParam);
-            p->heard.push_back(Heard{WM_NOTIFY, static_cast<int>(pHeader->idFrom), pHeader->code, pHeader->hwndFrom});
-            if (pHeader->code == UDN_DELTAPOS) {
-                p->deltas.push_back(*reinterpret_cast<const NMUPDOWN*>(lParam));
-                SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, p->nDeltaAnswer);
+            case WM_COMMAND:
+                p->heard.push_back(Heard{WM_COMMAND, LOWORD(wParam), HIWORD(wParam),
+                                         reinterpret_cast<HWND>(lParam)});
                 return TRUE;
+            case WM_NOTIFY: {
+                const auto* pHeader = reinterpret_cast<const NMHDR*>(lParam);
+                p->heard.push_back(Heard{WM_NOTIFY, static_cast<int>(pHeader->idFrom),
+                                         pHeader->code, pHeader->hwndFrom});
+                if (pHeader->code == UDN_DELTAPOS) {
+                    p->deltas.push_back(*reinterpret_cast<const NMUPDOWN*>(lParam));
+                    SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, p->nDeltaAnswer);
+                    return TRUE;
+                }
+                if (pHeader->code == TTN_NEEDTEXTA) {
+                    auto* pInfo = reinterpret_cast<NMTTDISPINFOA*>(lParam);
+                    p->tips.push_back(*pInfo);
+                    if (p->pszTip)
+                        pInfo->lpszText = const_cast<LPSTR>(p->pszTip);
+                    return TRUE;
+                }
+                return FALSE;
             }
-            if (pHeader->code == TTN_NEEDTEXTA) {
-                auto* pInfo = reinterpret_cast<NMTTDISPINFOA*>(lParam);
-                p->tips.push_back(*pInfo);
-                if (p->pszTip)
-                    pInfo->lpszText = const_cast<LPSTR>(p->pszTip);
+            case WM_TIMER:
+                ++p->nTimers;
                 return TRUE;
-            }
-            return FALSE;
-        }
-        case WM_TIMER:
-            ++p->nTimers;
-            return TRUE;
-        default:
-            return FALSE;
+            default:
+                return FALSE;
         }
     }
 

@@ -5,7 +5,8 @@
 #include "platform/win32.h"
 #include "res/resource.h"
 
-struct TemplateControl {
+struct TemplateControl
+{
     int nId;
     const char* pszClass;
     const char* pszText;
@@ -13,8 +14,8 @@ struct TemplateControl {
     DWORD nStyle;  // besides WS_CHILD and WS_VISIBLE, which every control has
 };
 
-constexpr DWORD PANEL_STYLE = DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION |
-                              WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD PANEL_STYLE =
+    DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 constexpr DWORD LIST = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
 constexpr DWORD SHOWN = ES_READONLY | ES_RIGHT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;

@@ -9,11 +9,14 @@
 
 namespace {
 
-class Resources : public PlatformTest {};
+class Resources : public PlatformTest
+{
+};
 
 const WORD JAPANESE = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
 
-struct Bytes {
+struct Bytes
+{
     const unsigned char* p = nullptr;
     DWORD nSize = 0;
 };
@@ -29,7 +32,8 @@ Bytes Load(LPCSTR pszName, LPCSTR pszType)
 }
 
 // Reads a dialog template as the dialog manager does.
-class Reader {
+class Reader
+{
 public:
     Reader(const unsigned char* p) : m_pBase(p), m_p(p) {}
     template <class T>
@@ -78,7 +82,8 @@ std::u16string Wide(const char* psz)
 // The predefined classes go by their ordinals, the others by name in any case.
 bool SameClass(const std::u16string& name, const char* pszClass)
 {
-    const struct {
+    const struct
+    {
         const char* pszName;
         unsigned nOrdinal;
     } predefined[] = {{"Button", 0x80}, {"Edit", 0x81}, {"Static", 0x82}, {"ComboBox", 0x85}};
@@ -212,7 +217,8 @@ TEST_F(Resources, TheIconIsOneImageOf32By32PixelsIn16Colours)
 }
 
 // One block of a version resource: its key, its value and its children.
-struct Block {
+struct Block
+{
     std::u16string key;
     const unsigned char* pValue = nullptr;
     WORD nValueLength = 0;
@@ -283,10 +289,17 @@ TEST_F(Resources, TheVersionResourceNamesTheProgramInJapaneseAndUtf16)
     const Block& table = strings.children[0];
     EXPECT_EQ(table.key, u"041104b0");
     const char16_t* expected[][2] = {
-        {u"Comments", u""},           {u"CompanyName", nullptr},     {u"FileDescription", u"SORVANTA"},
-        {u"FileVersion", u"1, 0, 0, 0"}, {u"InternalName", u"SORVANTA"}, {u"LegalCopyright", nullptr},
-        {u"LegalTrademarks", u""},    {u"OriginalFilename", u"sorvanta.exe"},
-        {u"PrivateBuild", u""},       {u"ProductName", u"Sorvanta"}, {u"ProductVersion", u"1, 0, 0, 0"},
+        {u"Comments", u""},
+        {u"CompanyName", nullptr},
+        {u"FileDescription", u"SORVANTA"},
+        {u"FileVersion", u"1, 0, 0, 0"},
+        {u"InternalName", u"SORVANTA"},
+        {u"LegalCopyright", nullptr},
+        {u"LegalTrademarks", u""},
+        {u"OriginalFilename", u"sorvanta.exe"},
+        {u"PrivateBuild", u""},
+        {u"ProductName", u"Sorvanta"},
+        {u"ProductVersion", u"1, 0, 0, 0"},
         {u"SpecialBuild", u""},
     };
     ASSERT_EQ(table.children.size(), std::size(expected));

@@ -10,9 +10,12 @@
 
 namespace {
 
-class Windows : public PlatformTest {};
+class Windows : public PlatformTest
+{
+};
 
-struct Message {
+struct Message
+{
     HWND hwnd;
     UINT nMessage;
 };
@@ -38,13 +41,14 @@ const char PROBE[] = "SorvantaProbe";
 TEST_F(Windows, AWindowOfAClassNobodyRegisteredIsNotMade)
 {
     SetLastError(0);
-    EXPECT_EQ(CreateWindowExA(0, "SorvantaNoSuchClass", "x", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                              GetModuleHandleA(nullptr), nullptr),
+    EXPECT_EQ(CreateWindowExA(0, "SorvantaNoSuchClass", "x", WS_POPUP, 0, 0, 10, 10, nullptr,
+                              nullptr, GetModuleHandleA(nullptr), nullptr),
               nullptr);
     // Windows says ERROR_CANNOT_FIND_WND_CLASS, and so does the simulation; Wine says
     // ERROR_CLASS_DOES_NOT_EXIST.
     const DWORD nError = GetLastError();
-    EXPECT_TRUE(nError == ERROR_CANNOT_FIND_WND_CLASS || nError == ERROR_CLASS_DOES_NOT_EXIST) << nError;
+    EXPECT_TRUE(nError == ERROR_CANNOT_FIND_WND_CLASS || nError == ERROR_CLASS_DOES_NOT_EXIST)
+        << nError;
 }
 
 TEST_F(Windows, SentMessagesArriveAtOncePostedOnesInOrderAndDestructionGoesParentFirst)
@@ -57,8 +61,9 @@ TEST_F(Windows, SentMessagesArriveAtOncePostedOnesInOrderAndDestructionGoesParen
     g_log.clear();
     const HWND hwndParent = CreateWindowExA(0, PROBE, "parent", WS_POPUP, 0, 0, 100, 100, nullptr,
                                             nullptr, wc.hInstance, nullptr);
-    const HWND hwndChild = CreateWindowExA(0, PROBE, "child", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
-                                           hwndParent, reinterpret_cast<HMENU>(5), wc.hInstance, nullptr);
+    const HWND hwndChild =
+        CreateWindowExA(0, PROBE, "child", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, hwndParent,
+                        reinterpret_cast<HMENU>(5), wc.hInstance, nullptr);
     ASSERT_NE(hwndChild, nullptr);
     EXPECT_EQ(GetDlgCtrlID(hwndChild), 5);
     EXPECT_EQ(GetParent(hwndChild), hwndParent);
@@ -149,7 +154,8 @@ TEST_F(Windows, AMinimisedWindowIsIconicWithNoClientAreaUntilRestored)
     EXPECT_EQ(r.bottom, normal.bottom);
 }
 
-struct BoxProbe {
+struct BoxProbe
+{
     HWND hwndOwner = nullptr;
     bool bVisible = false;
     bool bOwnerEnabled = true;
@@ -177,8 +183,8 @@ TEST_F(Windows, ADialogBoxDisablesItsOwnerShowsItselfAndReturnsItsEndCode)
     DialogHarness panel(IDD_PANEL);
     BoxProbe probe;
     probe.hwndOwner = panel.Handle();
-    EXPECT_EQ(DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), panel.Handle(),
-                              EndOnTimer, reinterpret_cast<LPARAM>(&probe)),
+    EXPECT_EQ(DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT),
+                              panel.Handle(), EndOnTimer, reinterpret_cast<LPARAM>(&probe)),
               42);
     EXPECT_TRUE(probe.bVisible) << "shown although its template has no WS_VISIBLE";
     EXPECT_FALSE(probe.bOwnerEnabled);
@@ -187,7 +193,8 @@ TEST_F(Windows, ADialogBoxDisablesItsOwnerShowsItselfAndReturnsItsEndCode)
 
 // ---- tooltips
 
-struct Tip {
+struct Tip
+{
     HWND hwnd;
     WNDPROC pfnOriginal;
     HWND hwndDialog;
@@ -252,7 +259,8 @@ LRESULT CALLBACK FindDisabledToo(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM
     if (nMessage == TTM_WINDOWFROMPOINT) {
         POINT pt = *reinterpret_cast<const POINT*>(lParam);
         ScreenToClient(g_pTip->hwndDialog, &pt);
-        return reinterpret_cast<LRESULT>(ChildWindowFromPointEx(g_pTip->hwndDialog, pt, CWP_SKIPINVISIBLE));
+        return reinterpret_cast<LRESULT>(
+            ChildWindowFromPointEx(g_pTip->hwndDialog, pt, CWP_SKIPINVISIBLE));
     }
     return CallWindowProcA(g_pTip->pfnOriginal, hwnd, nMessage, wParam, lParam);
 }

@@ -13,11 +13,14 @@
 
 namespace {
 
-class WindowSim : public PlatformTest {};
+class WindowSim : public PlatformTest
+{
+};
 
 // What a dialog of these tests heard; written on the dialog's thread, read by the test once
 // the world has settled.
-struct Heard {
+struct Heard
+{
     std::vector<std::pair<int, UINT>> commands;  // id, notification code
     std::vector<DWORD> ticks;                    // the time of each WM_TIMER
     sim::Gate* pGate = nullptr;                  // the first WM_TIMER waits here, if set
@@ -30,24 +33,24 @@ INT_PTR CALLBACK Listen(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM)
     if (!g_pHeard)
         return nMessage == WM_INITDIALOG;
     switch (nMessage) {
-    case WM_INITDIALOG:
-        return TRUE;
-    case WM_COMMAND:
-        g_pHeard->commands.emplace_back(LOWORD(wParam), HIWORD(wParam));
-        if (LOWORD(wParam) == IDCANCEL) {
-            if (g_pHeard->bModeless)
-                DestroyWindow(hwnd);
-            else
-                EndDialog(hwnd, IDCANCEL);
-        }
-        return TRUE;
-    case WM_TIMER:
-        g_pHeard->ticks.push_back(GetTickCount());
-        if (g_pHeard->pGate && g_pHeard->ticks.size() == 1)
-            g_pHeard->pGate->Wait();
-        return TRUE;
-    default:
-        return FALSE;
+        case WM_INITDIALOG:
+            return TRUE;
+        case WM_COMMAND:
+            g_pHeard->commands.emplace_back(LOWORD(wParam), HIWORD(wParam));
+            if (LOWORD(wParam) == IDCANCEL) {
+                if (g_pHeard->bModeless)
+                    DestroyWindow(hwnd);
+                else
+                    EndDialog(hwnd, IDCANCEL);
+            }
+            return TRUE;
+        case WM_TIMER:
+            g_pHeard->ticks.push_back(GetTickCount());
+            if (g_pHeard->pGate && g_pHeard->ticks.size() == 1)
+                g_pHeard->pGate->Wait();
+            return TRUE;
+        default:
+            return FALSE;
     }
 }
 
@@ -55,8 +58,8 @@ DWORD ShowModal(int nTemplate)
 {
     INITCOMMONCONTROLSEX init{sizeof init, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&init);
-    return static_cast<DWORD>(DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nTemplate),
-                                              nullptr, Listen, 0));
+    return static_cast<DWORD>(DialogBoxParamA(GetModuleHandleA(nullptr),
+                                              MAKEINTRESOURCEA(nTemplate), nullptr, Listen, 0));
 }
 
 bool HeardCommand(const Heard& heard, int nId, UINT nCode)
@@ -70,10 +73,12 @@ bool HeardCommand(const Heard& heard, int nId, UINT nCode)
 TEST_F(WindowSim, CommonControlsExistOnceTheirLibraryIsStarted)
 {
     SetLastError(0);
-    EXPECT_EQ(CreateWindowExA(0, UPDOWN_CLASSA, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr),
+    EXPECT_EQ(CreateWindowExA(0, UPDOWN_CLASSA, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                              nullptr, nullptr),
               nullptr);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_CANNOT_FIND_WND_CLASS));
-    EXPECT_EQ(CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PANEL), nullptr, Listen, 0),
+    EXPECT_EQ(CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PANEL), nullptr,
+                                 Listen, 0),
               nullptr)
         << "the panel has up-down controls and progress bars";
     EXPECT_EQ(sim::Live().nWindows, 0) << "what the failed dialog made is gone again";
@@ -82,7 +87,8 @@ TEST_F(WindowSim, CommonControlsExistOnceTheirLibraryIsStarted)
     sim::InjectFault("InitCommonControlsEx", FALSE);
     EXPECT_FALSE(InitCommonControlsEx(&init));
     EXPECT_TRUE(InitCommonControlsEx(&init));
-    const HWND hwnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PANEL), nullptr, Listen, 0);
+    const HWND hwnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PANEL),
+                                         nullptr, Listen, 0);
     ASSERT_NE(hwnd, nullptr);
     EXPECT_EQ(sim::Live().nWindows, 1 + 23);
     DestroyWindow(hwnd);
@@ -117,8 +123,8 @@ TEST_F(WindowSim, TimersRunOnTheVirtualClockAndMergeWhileTheirThreadIsBusy)
     UiThread ui([] {
         INITCOMMONCONTROLSEX init{sizeof init, ICC_WIN95_CLASSES};
         InitCommonControlsEx(&init);
-        const HWND hwnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), nullptr,
-                                             Listen, 0);
+        const HWND hwnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT),
+                                             nullptr, Listen, 0);
         SetTimer(hwnd, 1, 100, nullptr);
         ShowWindow(hwnd, SW_SHOW);
         MSG msg;

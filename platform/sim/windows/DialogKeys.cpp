@@ -7,14 +7,15 @@
 #include <algorithm>
 
 using sim::Lock;
-using sim::World;
 using sim::SetError;
+using sim::World;
 
 namespace sim::win {
 
 namespace {
 
-struct Sibling {
+struct Sibling
+{
     HWND hwnd;
     LONG nStyle;
     std::u16string text;
@@ -75,7 +76,8 @@ void PressEnter(HWND hwndDialog)
 {
     const HWND hwndFocus = GetFocus();
     if (hwndFocus && IsChild(hwndDialog, hwndFocus) &&
-        (SendMessageA(hwndFocus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+        (SendMessageA(hwndFocus, WM_GETDLGCODE, 0, 0) &
+         (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
         SendMessageA(hwndDialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwndFocus), BN_CLICKED),
                      reinterpret_cast<LPARAM>(hwndFocus));
         return;
@@ -88,7 +90,8 @@ void PressEnter(HWND hwndDialog)
                          reinterpret_cast<LPARAM>(hwndDefault));
         return;
     }
-    SendMessageA(hwndDialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(hwndDialog, IDOK)));
+    SendMessageA(hwndDialog, WM_COMMAND, IDOK,
+                 reinterpret_cast<LPARAM>(GetDlgItem(hwndDialog, IDOK)));
 }
 
 }  // namespace
@@ -136,8 +139,8 @@ HWND WINAPI GetNextDlgGroupItem(HWND hwndDialog, HWND hwndControl, BOOL bPreviou
         ++nEnd;
     const size_t nSize = nEnd - nFirst;
     for (size_t k = 1; k < nSize; ++k) {
-        const size_t i = nFirst + (bPrevious ? (nAt - nFirst + nSize - k) % nSize
-                                             : (nAt - nFirst + k) % nSize);
+        const size_t i =
+            nFirst + (bPrevious ? (nAt - nFirst + nSize - k) % nSize : (nAt - nFirst + k) % nSize);
         if (Usable(children[i]))
             return children[i].hwnd;
     }
@@ -152,58 +155,62 @@ BOOL WINAPI IsDialogMessageA(HWND hwndDialog, LPMSG pMsg)
         return FALSE;
     const LPARAM pMsgParam = reinterpret_cast<LPARAM>(pMsg);
     switch (pMsg->message) {
-    case WM_KEYDOWN: {
-        const LRESULT nCode = SendMessageA(pMsg->hwnd, WM_GETDLGCODE, pMsg->wParam, pMsgParam);
-        if (nCode & DLGC_WANTMESSAGE)
+        case WM_KEYDOWN: {
+            const LRESULT nCode = SendMessageA(pMsg->hwnd, WM_GETDLGCODE, pMsg->wParam, pMsgParam);
+            if (nCode & DLGC_WANTMESSAGE)
+                break;
+            switch (pMsg->wParam) {
+                case VK_TAB:
+                    if (nCode & DLGC_WANTTAB)
+                        break;
+                    SendMessageA(hwndDialog, WM_NEXTDLGCTL,
+                                 (GetKeyState(VK_SHIFT) & 0x8000) ? 1 : 0, 0);
+                    return TRUE;
+                case VK_RIGHT:
+                case VK_DOWN:
+                case VK_LEFT:
+                case VK_UP: {
+                    if (nCode & DLGC_WANTARROWS)
+                        break;
+                    const BOOL bPrevious = pMsg->wParam == VK_LEFT || pMsg->wParam == VK_UP;
+                    HWND hwndNext = GetNextDlgGroupItem(hwndDialog, GetFocus(), bPrevious);
+                    if (hwndNext)
+                        SendMessageA(hwndDialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hwndNext),
+                                     TRUE);
+                    return TRUE;
+                }
+                case VK_CANCEL:
+                case VK_ESCAPE:
+                    SendMessageA(hwndDialog, WM_COMMAND, IDCANCEL,
+                                 reinterpret_cast<LPARAM>(GetDlgItem(hwndDialog, IDCANCEL)));
+                    return TRUE;
+                case VK_EXECUTE:
+                case VK_RETURN:
+                    PressEnter(hwndDialog);
+                    return TRUE;
+                default:
+                    break;
+            }
             break;
-        switch (pMsg->wParam) {
-        case VK_TAB:
-            if (nCode & DLGC_WANTTAB)
-                break;
-            SendMessageA(hwndDialog, WM_NEXTDLGCTL, (GetKeyState(VK_SHIFT) & 0x8000) ? 1 : 0, 0);
-            return TRUE;
-        case VK_RIGHT:
-        case VK_DOWN:
-        case VK_LEFT:
-        case VK_UP: {
-            if (nCode & DLGC_WANTARROWS)
-                break;
-            const BOOL bPrevious = pMsg->wParam == VK_LEFT || pMsg->wParam == VK_UP;
-            HWND hwndNext = GetNextDlgGroupItem(hwndDialog, GetFocus(), bPrevious);
-            if (hwndNext)
-                SendMessageA(hwndDialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hwndNext), TRUE);
-            return TRUE;
         }
-        case VK_CANCEL:
-        case VK_ESCAPE:
-            SendMessageA(hwndDialog, WM_COMMAND, IDCANCEL,
-                         reinterpret_cast<LPARAM>(GetDlgItem(hwndDialog, IDCANCEL)));
-            return TRUE;
-        case VK_EXECUTE:
-        case VK_RETURN:
-            PressEnter(hwndDialog);
-            return TRUE;
+        case WM_CHAR: {
+            const LRESULT nCode = SendMessageA(pMsg->hwnd, WM_GETDLGCODE, pMsg->wParam, pMsgParam);
+            if (nCode & (DLGC_WANTCHARS | DLGC_WANTMESSAGE))
+                break;
+            if (pMsg->wParam == '\t' && (nCode & DLGC_WANTTAB))
+                break;
+            if (ChooseByMnemonic(hwndDialog, pMsg->hwnd,
+                                 static_cast<char16_t>(pMsg->wParam & 0xFF)))
+                return TRUE;
+            break;
+        }
+        case WM_SYSCHAR:
+            if (ChooseByMnemonic(hwndDialog, pMsg->hwnd,
+                                 static_cast<char16_t>(pMsg->wParam & 0xFF)))
+                return TRUE;
+            break;
         default:
             break;
-        }
-        break;
-    }
-    case WM_CHAR: {
-        const LRESULT nCode = SendMessageA(pMsg->hwnd, WM_GETDLGCODE, pMsg->wParam, pMsgParam);
-        if (nCode & (DLGC_WANTCHARS | DLGC_WANTMESSAGE))
-            break;
-        if (pMsg->wParam == '\t' && (nCode & DLGC_WANTTAB))
-            break;
-        if (ChooseByMnemonic(hwndDialog, pMsg->hwnd, static_cast<char16_t>(pMsg->wParam & 0xFF)))
-            return TRUE;
-        break;
-    }
-    case WM_SYSCHAR:
-        if (ChooseByMnemonic(hwndDialog, pMsg->hwnd, static_cast<char16_t>(pMsg->wParam & 0xFF)))
-            return TRUE;
-        break;
-    default:
-        break;
     }
     TranslateMessage(pMsg);
     DispatchMessageA(pMsg);

@@ -7,8 +7,8 @@
 #include <cstring>
 
 using sim::Lock;
-using sim::World;
 using sim::SetError;
+using sim::World;
 
 namespace sim::win {
 
@@ -56,20 +56,20 @@ std::u16string GetNameOrOrdinal(const unsigned char*& p, int* pnOrdinal)
 std::string PredefinedClass(int nOrdinal)
 {
     switch (nOrdinal) {
-    case 0x80:
-        return "Button";
-    case 0x81:
-        return "Edit";
-    case 0x82:
-        return "Static";
-    case 0x83:
-        return "ListBox";
-    case 0x84:
-        return "ScrollBar";
-    case 0x85:
-        return "ComboBox";
-    default:
-        return "#" + std::to_string(nOrdinal);
+        case 0x80:
+            return "Button";
+        case 0x81:
+            return "Edit";
+        case 0x82:
+            return "Static";
+        case 0x83:
+            return "ListBox";
+        case 0x84:
+            return "ScrollBar";
+        case 0x85:
+            return "ComboBox";
+        default:
+            return "#" + std::to_string(nOrdinal);
     }
 }
 
@@ -148,21 +148,21 @@ void RestoreFocus(HWND hwndDialog, bool bJustActivated)
 bool ReturnsDirectly(UINT nMessage)
 {
     switch (nMessage) {
-    case WM_INITDIALOG:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-    case WM_COMPAREITEM:
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-    case WM_QUERYDRAGICON:
-        return true;
-    default:
-        return false;
+        case WM_INITDIALOG:
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+        case WM_COMPAREITEM:
+        case WM_VKEYTOITEM:
+        case WM_CHARTOITEM:
+        case WM_QUERYDRAGICON:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -459,64 +459,64 @@ LRESULT WINAPI DefDlgProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPara
         return ReturnsDirectly(nMessage) ? nHandled : GetWindowLongPtrA(hwnd, DWLP_MSGRESULT);
 
     switch (nMessage) {
-    case WM_INITDIALOG:
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE)
-            RestoreFocus(hwnd, true);
-        return 0;
-    case WM_SETFOCUS:
-        RestoreFocus(hwnd, false);
-        return 0;
-    case DM_SETDEFID: {
-        {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            InfoOf(lk, hwnd)->nDefId = static_cast<int>(wParam);
-        }
-        SetDefaultLook(hwnd, GetFocus());
-        return TRUE;
-    }
-    case DM_GETDEFID: {
-        int nDefId = 0;
-        {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            nDefId = InfoOf(lk, hwnd)->nDefId;
-        }
-        if (nDefId)
-            return MAKELONG(nDefId, DC_HASDEFID);
-        if (HWND h = FindDefaultLooking(hwnd))
-            return MAKELONG(GetDlgCtrlID(h), DC_HASDEFID);
-        return 0;
-    }
-    case WM_NEXTDLGCTL: {
-        HWND hwndNext = lParam ? reinterpret_cast<HWND>(wParam)
-                               : GetNextDlgTabItem(hwnd, GetFocus(), static_cast<BOOL>(wParam));
-        if (hwndNext) {
-            DialogSetFocus(hwndNext);
-            SetDefaultLook(hwnd, hwndNext);
-        }
-        return 0;
-    }
-    case WM_CLOSE: {
-        // The close box and Alt+F4 are the Cancel button.
-        HWND hwndCancel = GetDlgItem(hwnd, IDCANCEL);
-        if (hwndCancel && !IsWindowEnabled(hwndCancel))
+        case WM_INITDIALOG:
             return 0;
-        PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(hwndCancel));
-        return 0;
-    }
-    case WM_GETFONT: {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        return reinterpret_cast<LRESULT>(InfoOf(lk, hwnd)->hFont);
-    }
-    default:
-        return DefWindowProcA(hwnd, nMessage, wParam, lParam);
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE)
+                RestoreFocus(hwnd, true);
+            return 0;
+        case WM_SETFOCUS:
+            RestoreFocus(hwnd, false);
+            return 0;
+        case DM_SETDEFID: {
+            {
+                World& w = World::Get();
+                Lock lk = w.Acquire();
+                InfoOf(lk, hwnd)->nDefId = static_cast<int>(wParam);
+            }
+            SetDefaultLook(hwnd, GetFocus());
+            return TRUE;
+        }
+        case DM_GETDEFID: {
+            int nDefId = 0;
+            {
+                World& w = World::Get();
+                Lock lk = w.Acquire();
+                nDefId = InfoOf(lk, hwnd)->nDefId;
+            }
+            if (nDefId)
+                return MAKELONG(nDefId, DC_HASDEFID);
+            if (HWND h = FindDefaultLooking(hwnd))
+                return MAKELONG(GetDlgCtrlID(h), DC_HASDEFID);
+            return 0;
+        }
+        case WM_NEXTDLGCTL: {
+            HWND hwndNext = lParam ? reinterpret_cast<HWND>(wParam)
+                                   : GetNextDlgTabItem(hwnd, GetFocus(), static_cast<BOOL>(wParam));
+            if (hwndNext) {
+                DialogSetFocus(hwndNext);
+                SetDefaultLook(hwnd, hwndNext);
+            }
+            return 0;
+        }
+        case WM_CLOSE: {
+            // The close box and Alt+F4 are the Cancel button.
+            HWND hwndCancel = GetDlgItem(hwnd, IDCANCEL);
+            if (hwndCancel && !IsWindowEnabled(hwndCancel))
+                return 0;
+            PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(hwndCancel));
+            return 0;
+        }
+        case WM_GETFONT: {
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            return reinterpret_cast<LRESULT>(InfoOf(lk, hwnd)->hFont);
+        }
+        default:
+            return DefWindowProcA(hwnd, nMessage, wParam, lParam);
     }
 }
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 
 using sim::Lock;
-using sim::World;
 using sim::SetError;
+using sim::World;
 
 namespace sim::win {
 
@@ -233,7 +233,8 @@ SHORT WINAPI GetKeyState(INT nVirtualKey)
     World& w = World::Get();
     Lock lk = w.Acquire();
     const State& s = S(lk);
-    const bool bDown = (nVirtualKey == VK_SHIFT && s.bShiftDown) || (nVirtualKey == VK_MENU && s.bAltDown);
+    const bool bDown =
+        (nVirtualKey == VK_SHIFT && s.bShiftDown) || (nVirtualKey == VK_MENU && s.bAltDown);
     return bDown ? static_cast<SHORT>(0x8000) : 0;
 }
 

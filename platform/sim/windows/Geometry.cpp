@@ -10,8 +10,8 @@
 #include <climits>
 
 using sim::Lock;
-using sim::World;
 using sim::SetError;
+using sim::World;
 
 namespace {
 
@@ -145,58 +145,58 @@ void ActivateAfterShow(HWND hwnd, bool bActivate)
 INT WINAPI GetSystemMetrics(INT nIndex)
 {
     switch (nIndex) {
-    case SM_CXSCREEN:
-    case SM_CXVIRTUALSCREEN:
-    case SM_CXFULLSCREEN:
-        return SCREEN_CX;
-    case SM_CYSCREEN:
-    case SM_CYVIRTUALSCREEN:
-        return SCREEN_CY;
-    case SM_CYFULLSCREEN:
-        return SCREEN_CY - CAPTION;
-    case SM_CXVSCROLL:
-    case SM_CYHSCROLL:
-    case SM_CYVSCROLL:
-    case SM_CXHSCROLL:
-        return 16;
-    case SM_CYCAPTION:
-        return CAPTION;
-    case SM_CXBORDER:
-    case SM_CYBORDER:
-        return 1;
-    case SM_CXDLGFRAME:
-    case SM_CYDLGFRAME:
-        return 3;
-    case SM_CXFRAME:
-    case SM_CYFRAME:
-        return 4;
-    case SM_CXEDGE:
-    case SM_CYEDGE:
-        return 2;
-    case SM_CXICON:
-    case SM_CYICON:
-    case SM_CXCURSOR:
-    case SM_CYCURSOR:
-        return 32;
-    case SM_CXSMICON:
-    case SM_CYSMICON:
-        return 16;
-    case SM_CXMINIMIZED:
-        return MINIMISED_CX;
-    case SM_CYMINIMIZED:
-        return CAPTION + 6;
-    case SM_CXSIZE:
-    case SM_CYSIZE:
-    case SM_CYMENU:
-        return 18;
-    case SM_CXDOUBLECLK:
-    case SM_CYDOUBLECLK:
-        return 4;
-    case SM_CMONITORS:
-    case SM_MOUSEPRESENT:
-        return 1;
-    default:
-        return 0;
+        case SM_CXSCREEN:
+        case SM_CXVIRTUALSCREEN:
+        case SM_CXFULLSCREEN:
+            return SCREEN_CX;
+        case SM_CYSCREEN:
+        case SM_CYVIRTUALSCREEN:
+            return SCREEN_CY;
+        case SM_CYFULLSCREEN:
+            return SCREEN_CY - CAPTION;
+        case SM_CXVSCROLL:
+        case SM_CYHSCROLL:
+        case SM_CYVSCROLL:
+        case SM_CXHSCROLL:
+            return 16;
+        case SM_CYCAPTION:
+            return CAPTION;
+        case SM_CXBORDER:
+        case SM_CYBORDER:
+            return 1;
+        case SM_CXDLGFRAME:
+        case SM_CYDLGFRAME:
+            return 3;
+        case SM_CXFRAME:
+        case SM_CYFRAME:
+            return 4;
+        case SM_CXEDGE:
+        case SM_CYEDGE:
+            return 2;
+        case SM_CXICON:
+        case SM_CYICON:
+        case SM_CXCURSOR:
+        case SM_CYCURSOR:
+            return 32;
+        case SM_CXSMICON:
+        case SM_CYSMICON:
+            return 16;
+        case SM_CXMINIMIZED:
+            return MINIMISED_CX;
+        case SM_CYMINIMIZED:
+            return CAPTION + 6;
+        case SM_CXSIZE:
+        case SM_CYSIZE:
+        case SM_CYMENU:
+            return 18;
+        case SM_CXDOUBLECLK:
+        case SM_CYDOUBLECLK:
+            return 4;
+        case SM_CMONITORS:
+        case SM_MOUSEPRESENT:
+            return 1;
+        default:
+            return 0;
     }
 }
 
@@ -325,7 +325,8 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND hwndAfter, INT x, INT y, INT cx, INT cy
             v.erase(std::remove(v.begin(), v.end(), hwnd), v.end());
             if (hwndAfter == HWND_BOTTOM)
                 v.push_back(hwnd);
-            else if (hwndAfter == HWND_TOP || hwndAfter == HWND_TOPMOST || hwndAfter == HWND_NOTOPMOST)
+            else if (hwndAfter == HWND_TOP || hwndAfter == HWND_TOPMOST ||
+                     hwndAfter == HWND_NOTOPMOST)
                 v.insert(v.begin(), hwnd);
             else {
                 auto it = std::find(v.begin(), v.end(), hwndAfter);
@@ -355,7 +356,8 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND hwndAfter, INT x, INT y, INT cx, INT cy
         const DWORD nThread = CurrentThread(lk);
         const bool bWasActive = s.active[nThread] == hwnd;
         const HWND hwndFocus = s.focus[nThread];
-        const bool bHadFocus = hwndFocus && (hwndFocus == hwnd || IsDescendant(lk, hwnd, hwndFocus));
+        const bool bHadFocus =
+            hwndFocus && (hwndFocus == hwnd || IsDescendant(lk, hwnd, hwndFocus));
         lk.unlock();
         if (bWasActive)
             ActivateOther(hwnd);
@@ -393,39 +395,40 @@ BOOL WINAPI ShowWindow(HWND hwnd, INT nCommand)
         SendMessageA(hwnd, WM_SHOWWINDOW, bShow, 0);
 
     switch (nCommand) {
-    case SW_HIDE:
-        if (bWasVisible)
+        case SW_HIDE:
+            if (bWasVisible)
+                SetWindowPos(
+                    hwnd, nullptr, 0, 0, 0, 0,
+                    SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return bWasVisible;
+        case SW_MINIMIZE:
+        case SW_SHOWMINIMIZED:
+        case SW_SHOWMINNOACTIVE:
+        case SW_FORCEMINIMIZE: {
+            if (!bIconic && bTop) {
+                World& w = World::Get();
+                Lock lk = w.Acquire();
+                Window* p = Find(lk, hwnd);
+                p->rectNormal = p->rect;
+                const RECT in = Insets(p->nStyle, p->nExStyle);
+                p->rect = RECT{MINIMISED_AT, MINIMISED_AT, MINIMISED_AT + MINIMISED_CX,
+                               MINIMISED_AT + in.top + in.bottom};
+                p->bIconic = true;
+                p->nStyle |= WS_MINIMIZE | WS_VISIBLE;
+                Invalidate(lk, *p, true, false);
+                lk.unlock();
+                SendMessageA(hwnd, WM_SIZE, SIZE_MINIMIZED, 0);
+            }
             SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                         SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        return bWasVisible;
-    case SW_MINIMIZE:
-    case SW_SHOWMINIMIZED:
-    case SW_SHOWMINNOACTIVE:
-    case SW_FORCEMINIMIZE: {
-        if (!bIconic && bTop) {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            Window* p = Find(lk, hwnd);
-            p->rectNormal = p->rect;
-            const RECT in = Insets(p->nStyle, p->nExStyle);
-            p->rect = RECT{MINIMISED_AT, MINIMISED_AT, MINIMISED_AT + MINIMISED_CX,
-                           MINIMISED_AT + in.top + in.bottom};
-            p->bIconic = true;
-            p->nStyle |= WS_MINIMIZE | WS_VISIBLE;
-            Invalidate(lk, *p, true, false);
-            lk.unlock();
-            SendMessageA(hwnd, WM_SIZE, SIZE_MINIMIZED, 0);
+                         SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            if (nCommand == SW_SHOWMINIMIZED)
+                SetActiveWindow(hwnd);
+            else if (nCommand != SW_SHOWMINNOACTIVE && GetActiveWindow() == hwnd)
+                ActivateOther(hwnd);
+            return bWasVisible;
         }
-        SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                     SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        if (nCommand == SW_SHOWMINIMIZED)
-            SetActiveWindow(hwnd);
-        else if (nCommand != SW_SHOWMINNOACTIVE && GetActiveWindow() == hwnd)
-            ActivateOther(hwnd);
-        return bWasVisible;
-    }
-    default:
-        break;
+        default:
+            break;
     }
 
     const bool bRestore = bIconic && nCommand != SW_SHOW && nCommand != SW_SHOWNA;
@@ -442,9 +445,9 @@ BOOL WINAPI ShowWindow(HWND hwnd, INT nCommand)
         SendMessageA(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
     }
     const bool bActivate = nCommand != SW_SHOWNA && nCommand != SW_SHOWNOACTIVATE;
-    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                 SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER |
-                     (bActivate ? 0 : SWP_NOACTIVATE));
+    SetWindowPos(
+        hwnd, nullptr, 0, 0, 0, 0,
+        SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | (bActivate ? 0 : SWP_NOACTIVATE));
     if (bActivate && bTop && (bWasVisible || bRestore))
         SetActiveWindow(hwnd);
     return bWasVisible;

@@ -6,14 +6,15 @@
 #include <algorithm>
 
 using sim::Lock;
-using sim::World;
 using sim::SetError;
+using sim::World;
 
 namespace sim::win {
 
 namespace {
 
-struct Button {
+struct Button
+{
     int nId;
     const char16_t* pszText;
 };
@@ -21,60 +22,60 @@ struct Button {
 std::vector<Button> ButtonsOf(UINT nType)
 {
     switch (nType & MB_TYPEMASK) {
-    case MB_OKCANCEL:
-        return {{IDOK, u"OK"}, {IDCANCEL, u"Cancel"}};
-    case MB_ABORTRETRYIGNORE:
-        return {{IDABORT, u"&Abort"}, {IDRETRY, u"&Retry"}, {IDIGNORE, u"&Ignore"}};
-    case MB_YESNOCANCEL:
-        return {{IDYES, u"&Yes"}, {IDNO, u"&No"}, {IDCANCEL, u"Cancel"}};
-    case MB_YESNO:
-        return {{IDYES, u"&Yes"}, {IDNO, u"&No"}};
-    case MB_RETRYCANCEL:
-        return {{IDRETRY, u"&Retry"}, {IDCANCEL, u"Cancel"}};
-    default:
-        return {{IDOK, u"OK"}};
+        case MB_OKCANCEL:
+            return {{IDOK, u"OK"}, {IDCANCEL, u"Cancel"}};
+        case MB_ABORTRETRYIGNORE:
+            return {{IDABORT, u"&Abort"}, {IDRETRY, u"&Retry"}, {IDIGNORE, u"&Ignore"}};
+        case MB_YESNOCANCEL:
+            return {{IDYES, u"&Yes"}, {IDNO, u"&No"}, {IDCANCEL, u"Cancel"}};
+        case MB_YESNO:
+            return {{IDYES, u"&Yes"}, {IDNO, u"&No"}};
+        case MB_RETRYCANCEL:
+            return {{IDRETRY, u"&Retry"}, {IDCANCEL, u"Cancel"}};
+        default:
+            return {{IDOK, u"OK"}};
     }
 }
 
 INT_PTR CALLBACK MessageBoxProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
 {
     switch (nMessage) {
-    case WM_INITDIALOG: {
-        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-        const UINT nType = static_cast<UINT>(lParam);
-        const std::vector<Button> buttons = ButtonsOf(nType);
-        const size_t nDefault = std::min<size_t>((nType & MB_DEFMASK) >> 8, buttons.size() - 1);
-        SendMessageA(hwnd, DM_SETDEFID, static_cast<WPARAM>(buttons[nDefault].nId), 0);
-        SetFocus(GetDlgItem(hwnd, buttons[nDefault].nId));
-        return FALSE;
-    }
-    case WM_COMMAND: {
-        const UINT nType = static_cast<UINT>(GetWindowLongPtrA(hwnd, DWLP_USER));
-        int nId = LOWORD(wParam);
-        if (nId == IDCANCEL) {
-            // Esc answers Cancel, or OK in a box that has only OK, and nothing else.
-            bool bHasCancel = false;
-            for (const Button& b : ButtonsOf(nType))
-                bHasCancel = bHasCancel || b.nId == IDCANCEL;
-            if (!bHasCancel) {
-                if ((nType & MB_TYPEMASK) != MB_OK)
-                    return TRUE;
-                nId = IDOK;
-            }
+        case WM_INITDIALOG: {
+            SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+            const UINT nType = static_cast<UINT>(lParam);
+            const std::vector<Button> buttons = ButtonsOf(nType);
+            const size_t nDefault = std::min<size_t>((nType & MB_DEFMASK) >> 8, buttons.size() - 1);
+            SendMessageA(hwnd, DM_SETDEFID, static_cast<WPARAM>(buttons[nDefault].nId), 0);
+            SetFocus(GetDlgItem(hwnd, buttons[nDefault].nId));
+            return FALSE;
         }
-        EndDialog(hwnd, nId);
-        return TRUE;
-    }
-    default:
-        return FALSE;
+        case WM_COMMAND: {
+            const UINT nType = static_cast<UINT>(GetWindowLongPtrA(hwnd, DWLP_USER));
+            int nId = LOWORD(wParam);
+            if (nId == IDCANCEL) {
+                // Esc answers Cancel, or OK in a box that has only OK, and nothing else.
+                bool bHasCancel = false;
+                for (const Button& b : ButtonsOf(nType))
+                    bHasCancel = bHasCancel || b.nId == IDCANCEL;
+                if (!bHasCancel) {
+                    if ((nType & MB_TYPEMASK) != MB_OK)
+                        return TRUE;
+                    nId = IDOK;
+                }
+            }
+            EndDialog(hwnd, nId);
+            return TRUE;
+        }
+        default:
+            return FALSE;
     }
 }
 
 DialogTemplate TemplateOf(const std::u16string& text, const std::u16string& caption, UINT nType)
 {
     DialogTemplate t;
-    t.nStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME | DS_CENTER |
-               DS_NOIDLEMSG;
+    t.nStyle =
+        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME | DS_CENTER | DS_NOIDLEMSG;
     t.title = caption;
     const std::vector<Button> buttons = ButtonsOf(nType);
     const short nWidth = static_cast<short>(std::max<size_t>(160, 55 * buttons.size() + 15));
@@ -138,9 +139,10 @@ INT WINAPI MessageBoxA(HWND hwndOwner, LPCSTR pszText, LPCSTR pszCaption, UINT n
         s.messageBoxes.push_back(MessageBoxState{nullptr, record});
         nRecord = s.messageBoxes.size() - 1;
     }
-    const DialogTemplate t = TemplateOf(FromAnsi(pszText), pszCaption ? FromAnsi(pszCaption) : u"Error", nType);
-    const HWND hwnd =
-        CreateDialogFromTemplate(ModuleHandle(), t, hwndOwner, MessageBoxProc, static_cast<LPARAM>(nType), true);
+    const DialogTemplate t =
+        TemplateOf(FromAnsi(pszText), pszCaption ? FromAnsi(pszCaption) : u"Error", nType);
+    const HWND hwnd = CreateDialogFromTemplate(ModuleHandle(), t, hwndOwner, MessageBoxProc,
+                                               static_cast<LPARAM>(nType), true);
     if (hwnd) {
         World& w = World::Get();
         Lock lk = w.Acquire();

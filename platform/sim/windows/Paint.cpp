@@ -4,9 +4,9 @@
 #include "platform/sim/windows/WindowSystem.h"
 
 using sim::Lock;
+using sim::SetError;
 using sim::ThreadState;
 using sim::World;
-using sim::SetError;
 
 namespace sim::win {
 

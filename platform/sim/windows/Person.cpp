@@ -4,8 +4,8 @@
 #include "platform/sim/windows/WindowSystem.h"
 
 using sim::Lock;
-using sim::World;
 using sim::SetError;
+using sim::World;
 using namespace sim::win;
 
 namespace {
@@ -336,8 +336,8 @@ bool sim::PressArrow(HWND hwndUpDown, bool bUp)
         if (!p || !IsShown(lk, *p))
             return false;
         const RECT r = ScreenRect(lk, *p);
-        POINT pt{(r.left + r.right) / 2, bUp ? r.top + (r.bottom - r.top) / 4
-                                             : r.bottom - 1 - (r.bottom - r.top) / 4};
+        POINT pt{(r.left + r.right) / 2,
+                 bUp ? r.top + (r.bottom - r.top) / 4 : r.bottom - 1 - (r.bottom - r.top) / 4};
         if (p->nStyle & UDS_HORZ)
             pt = POINT{bUp ? r.right - 1 - (r.right - r.left) / 4 : r.left + (r.right - r.left) / 4,
                        (r.top + r.bottom) / 2};
@@ -390,7 +390,8 @@ std::string sim::Hover(HWND hwnd)
         if (!pAt)
             return "";
         const POINT origin = ClientOrigin(lk, *pAt);
-        PostLocked(lk, pAt->hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(pt.x - origin.x, pt.y - origin.y), pt);
+        PostLocked(lk, pAt->hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(pt.x - origin.x, pt.y - origin.y),
+                   pt);
     }
     Settle();
     AdvanceTime(GetDoubleClickTime());
@@ -408,7 +409,8 @@ bool sim::AnswerMessageBox(int nAnswer)
                 if (Window* p = Find(lk, box.hwndBox))
                     for (HWND h : p->children)
                         if (Window* pChild = Find(lk, h);
-                            pChild && static_cast<int>(pChild->nId) == nAnswer && IsClass(*pChild, "Button"))
+                            pChild && static_cast<int>(pChild->nId) == nAnswer &&
+                            IsClass(*pChild, "Button"))
                             hwndButton = h;
     }
     return hwndButton && Click(hwndButton);

@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 using sim::Lock;
-using sim::World;
 using sim::SetError;
+using sim::World;
 
 namespace sim::win {
 

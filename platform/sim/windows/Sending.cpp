@@ -6,14 +6,13 @@
 #include <cstdio>
 
 using sim::Lock;
+using sim::SetError;
 using sim::ThreadState;
 using sim::World;
-using sim::SetError;
 
 namespace sim::win {
 
-bool SynthesizePaint(Lock& lk, ThreadState& self, HWND hwndFilter, UINT nMin, UINT nMax,
-                     MSG* pMsg);
+bool SynthesizePaint(Lock& lk, ThreadState& self, HWND hwndFilter, UINT nMin, UINT nMax, MSG* pMsg);
 bool SynthesizeTimer(Lock& lk, ThreadState& self, HWND hwndFilter, UINT nMin, UINT nMax,
                      UINT nRemove, MSG* pMsg);
 
@@ -85,18 +84,18 @@ char CharacterOf(UINT nKey, bool bShift)
     if (nKey >= '0' && nKey <= '9')
         return static_cast<char>(nKey);
     switch (nKey) {
-    case VK_RETURN:
-        return '\r';
-    case VK_ESCAPE:
-        return 0x1B;
-    case VK_TAB:
-        return '\t';
-    case VK_BACK:
-        return '\b';
-    case VK_SPACE:
-        return ' ';
-    default:
-        return 0;
+        case VK_RETURN:
+            return '\r';
+        case VK_ESCAPE:
+            return 0x1B;
+        case VK_TAB:
+            return '\t';
+        case VK_BACK:
+            return '\b';
+        case VK_SPACE:
+            return ' ';
+        default:
+            return 0;
     }
 }
 
@@ -232,105 +231,106 @@ BOOL WINAPI TranslateMessage(const MSG* pMsg)
 LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
 {
     switch (nMessage) {
-    case WM_NCCREATE:
-        return TRUE;
-    case WM_SETTEXT: {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        Window* p = Find(lk, hwnd);
-        if (!p)
-            return FALSE;
-        p->text = FromAnsi(reinterpret_cast<LPCSTR>(lParam));
-        p->nTextOrdinal = -1;
-        Invalidate(lk, *p, true, false);
-        return TRUE;
-    }
-    case WM_GETTEXT: {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        Window* p = Find(lk, hwnd);
-        return p ? CopyAnsi(p->text, reinterpret_cast<LPSTR>(lParam), static_cast<int>(wParam)) : 0;
-    }
-    case WM_GETTEXTLENGTH: {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        Window* p = Find(lk, hwnd);
-        return p ? static_cast<LRESULT>(ToAnsi(p->text).size()) : 0;
-    }
-    case WM_CLOSE:
-        DestroyWindow(hwnd);
-        return 0;
-    case WM_SYSCOMMAND:
-        switch (wParam & 0xFFF0) {
-        case SC_CLOSE:
-            SendMessageA(hwnd, WM_CLOSE, 0, 0);
-            break;
-        case SC_MINIMIZE:
-            ShowWindow(hwnd, SW_MINIMIZE);
-            break;
-        case SC_RESTORE:
-            ShowWindow(hwnd, SW_RESTORE);
-            break;
-        default:
-            break;
+        case WM_NCCREATE:
+            return TRUE;
+        case WM_SETTEXT: {
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            Window* p = Find(lk, hwnd);
+            if (!p)
+                return FALSE;
+            p->text = FromAnsi(reinterpret_cast<LPCSTR>(lParam));
+            p->nTextOrdinal = -1;
+            Invalidate(lk, *p, true, false);
+            return TRUE;
         }
-        return 0;
-    case WM_SYSKEYDOWN:
-        if (wParam == VK_F4 && (lParam & (1 << 29)))
-            SendMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-        return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        BeginPaint(hwnd, &ps);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    case WM_ERASEBKGND:
-    case WM_ICONERASEBKGND:
-        return 1;
-    case WM_QUERYDRAGICON: {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        Window* p = Find(lk, hwnd);
-        return p ? reinterpret_cast<LRESULT>(p->pClass->hIcon) : 0;
-    }
-    case WM_NOTIFYFORMAT:
-        // Every window of the simulation is made with the ANSI calls.
-        return NFR_ANSI;
-    case WM_SETICON: {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        Window* p = Find(lk, hwnd);
-        if (!p)
+        case WM_GETTEXT: {
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            Window* p = Find(lk, hwnd);
+            return p ? CopyAnsi(p->text, reinterpret_cast<LPSTR>(lParam), static_cast<int>(wParam))
+                     : 0;
+        }
+        case WM_GETTEXTLENGTH: {
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            Window* p = Find(lk, hwnd);
+            return p ? static_cast<LRESULT>(ToAnsi(p->text).size()) : 0;
+        }
+        case WM_CLOSE:
+            DestroyWindow(hwnd);
             return 0;
-        HICON& hIcon = wParam == ICON_BIG ? p->hIconBig : p->hIconSmall;
-        const HICON hOld = hIcon;
-        hIcon = reinterpret_cast<HICON>(lParam);
-        return reinterpret_cast<LRESULT>(hOld);
-    }
-    case WM_GETICON: {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        Window* p = Find(lk, hwnd);
-        if (!p)
+        case WM_SYSCOMMAND:
+            switch (wParam & 0xFFF0) {
+                case SC_CLOSE:
+                    SendMessageA(hwnd, WM_CLOSE, 0, 0);
+                    break;
+                case SC_MINIMIZE:
+                    ShowWindow(hwnd, SW_MINIMIZE);
+                    break;
+                case SC_RESTORE:
+                    ShowWindow(hwnd, SW_RESTORE);
+                    break;
+                default:
+                    break;
+            }
             return 0;
-        return reinterpret_cast<LRESULT>(wParam == ICON_BIG ? p->hIconBig : p->hIconSmall);
-    }
-    case WM_NCHITTEST:
-        return HTCLIENT;
-    case WM_MOUSEACTIVATE:
-        return MA_ACTIVATE;
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam))
-            SetFocus(hwnd);
-        return 0;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORDLG:
-        return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
-    default:
-        return 0;
+        case WM_SYSKEYDOWN:
+            if (wParam == VK_F4 && (lParam & (1 << 29)))
+                SendMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            BeginPaint(hwnd, &ps);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_ERASEBKGND:
+        case WM_ICONERASEBKGND:
+            return 1;
+        case WM_QUERYDRAGICON: {
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            Window* p = Find(lk, hwnd);
+            return p ? reinterpret_cast<LRESULT>(p->pClass->hIcon) : 0;
+        }
+        case WM_NOTIFYFORMAT:
+            // Every window of the simulation is made with the ANSI calls.
+            return NFR_ANSI;
+        case WM_SETICON: {
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            Window* p = Find(lk, hwnd);
+            if (!p)
+                return 0;
+            HICON& hIcon = wParam == ICON_BIG ? p->hIconBig : p->hIconSmall;
+            const HICON hOld = hIcon;
+            hIcon = reinterpret_cast<HICON>(lParam);
+            return reinterpret_cast<LRESULT>(hOld);
+        }
+        case WM_GETICON: {
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            Window* p = Find(lk, hwnd);
+            if (!p)
+                return 0;
+            return reinterpret_cast<LRESULT>(wParam == ICON_BIG ? p->hIconBig : p->hIconSmall);
+        }
+        case WM_NCHITTEST:
+            return HTCLIENT;
+        case WM_MOUSEACTIVATE:
+            return MA_ACTIVATE;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam))
+                SetFocus(hwnd);
+            return 0;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORDLG:
+            return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+        default:
+            return 0;
     }
 }

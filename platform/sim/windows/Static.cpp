@@ -3,14 +3,15 @@
 #include "platform/sim/windows/WindowSystem.h"
 
 using sim::Lock;
-using sim::World;
 using sim::SetError;
+using sim::World;
 
 namespace sim::win {
 
 namespace {
 
-struct StaticData : ControlData {
+struct StaticData : ControlData
+{
     HICON hIcon = nullptr;
 };
 
@@ -28,10 +29,9 @@ void LoadOwnIcon(HWND hwnd)
     if ((p->nStyle & SS_TYPEMASK) != SS_ICON)
         return;
     const std::string name = ToAnsi(p->text);
-    const HICON hIcon =
-        p->nTextOrdinal >= 0
-            ? LoadIconLocked(lk, p->hInstance, MAKEINTRESOURCEA(p->nTextOrdinal))
-            : LoadIconLocked(lk, p->hInstance, name.c_str());
+    const HICON hIcon = p->nTextOrdinal >= 0
+                            ? LoadIconLocked(lk, p->hInstance, MAKEINTRESOURCEA(p->nTextOrdinal))
+                            : LoadIconLocked(lk, p->hInstance, name.c_str());
     if (!hIcon)
         return;
     Data<StaticData>(lk, hwnd)->hIcon = hIcon;
@@ -58,53 +58,53 @@ HICON SwapIcon(HWND hwnd, HICON hIcon)
 LRESULT CALLBACK StaticProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
 {
     switch (nMessage) {
-    case WM_CREATE: {
-        {
+        case WM_CREATE: {
+            {
+                World& w = World::Get();
+                Lock lk = w.Acquire();
+                Find(lk, hwnd)->pData = std::make_shared<StaticData>();
+            }
+            LoadOwnIcon(hwnd);
+            return 0;
+        }
+        case WM_NCHITTEST:
+            return Notifies(hwnd) ? HTCLIENT : HTTRANSPARENT;
+        case WM_LBUTTONDOWN:
+            if (Notifies(hwnd))
+                NotifyParent(hwnd, STN_CLICKED);
+            return 0;
+        case WM_LBUTTONDBLCLK:
+            if (Notifies(hwnd))
+                NotifyParent(hwnd, STN_DBLCLK);
+            return 0;
+        case WM_GETDLGCODE:
+            return DLGC_STATIC;
+        case STM_SETICON:
+            return reinterpret_cast<LRESULT>(SwapIcon(hwnd, reinterpret_cast<HICON>(wParam)));
+        case STM_SETIMAGE:
+            if (wParam != IMAGE_ICON)
+                return 0;
+            return reinterpret_cast<LRESULT>(SwapIcon(hwnd, reinterpret_cast<HICON>(lParam)));
+        case STM_GETICON:
+        case STM_GETIMAGE: {
             World& w = World::Get();
             Lock lk = w.Acquire();
-            Find(lk, hwnd)->pData = std::make_shared<StaticData>();
+            auto p = Data<StaticData>(lk, hwnd);
+            return p ? reinterpret_cast<LRESULT>(p->hIcon) : 0;
         }
-        LoadOwnIcon(hwnd);
-        return 0;
-    }
-    case WM_NCHITTEST:
-        return Notifies(hwnd) ? HTCLIENT : HTTRANSPARENT;
-    case WM_LBUTTONDOWN:
-        if (Notifies(hwnd))
-            NotifyParent(hwnd, STN_CLICKED);
-        return 0;
-    case WM_LBUTTONDBLCLK:
-        if (Notifies(hwnd))
-            NotifyParent(hwnd, STN_DBLCLK);
-        return 0;
-    case WM_GETDLGCODE:
-        return DLGC_STATIC;
-    case STM_SETICON:
-        return reinterpret_cast<LRESULT>(SwapIcon(hwnd, reinterpret_cast<HICON>(wParam)));
-    case STM_SETIMAGE:
-        if (wParam != IMAGE_ICON)
+        case WM_SETFONT: {
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            Find(lk, hwnd)->hFont = reinterpret_cast<HFONT>(wParam);
             return 0;
-        return reinterpret_cast<LRESULT>(SwapIcon(hwnd, reinterpret_cast<HICON>(lParam)));
-    case STM_GETICON:
-    case STM_GETIMAGE: {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        auto p = Data<StaticData>(lk, hwnd);
-        return p ? reinterpret_cast<LRESULT>(p->hIcon) : 0;
-    }
-    case WM_SETFONT: {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        Find(lk, hwnd)->hFont = reinterpret_cast<HFONT>(wParam);
-        return 0;
-    }
-    case WM_GETFONT: {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        return reinterpret_cast<LRESULT>(Find(lk, hwnd)->hFont);
-    }
-    default:
-        return DefWindowProcA(hwnd, nMessage, wParam, lParam);
+        }
+        case WM_GETFONT: {
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            return reinterpret_cast<LRESULT>(Find(lk, hwnd)->hFont);
+        }
+        default:
+            return DefWindowProcA(hwnd, nMessage, wParam, lParam);
     }
 }
 

@@ -6,9 +6,9 @@
 #include <algorithm>
 
 using sim::Lock;
+using sim::SetError;
 using sim::ThreadState;
 using sim::World;
-using sim::SetError;
 
 namespace sim::win {
 

@@ -9,8 +9,8 @@
 #include <algorithm>
 
 using sim::Lock;
-using sim::World;
 using sim::SetError;
+using sim::World;
 
 namespace sim::win {
 
@@ -19,7 +19,8 @@ namespace {
 constexpr UINT_PTR ID_SHOW = 1;
 constexpr UINT_PTR ID_POP = 2;
 
-struct Tool {
+struct Tool
+{
     UINT nFlags = 0;
     HWND hwnd = nullptr;
     UINT_PTR nId = 0;
@@ -29,7 +30,8 @@ struct Tool {
     LPARAM lParam = 0;
 };
 
-struct TooltipData : ControlData {
+struct TooltipData : ControlData
+{
     std::vector<Tool> tools;
     int nCurrent = -1;  // the tool under the mouse
     bool bShown = false;
@@ -140,8 +142,8 @@ void Show(HWND hwnd)
     POINT pt;
     GetCursorPos(&pt);
     const POINT ptScreen = pt;
-    const HWND hwndAt =
-        reinterpret_cast<HWND>(SendMessageA(hwnd, TTM_WINDOWFROMPOINT, 0, reinterpret_cast<LPARAM>(&pt)));
+    const HWND hwndAt = reinterpret_cast<HWND>(
+        SendMessageA(hwnd, TTM_WINDOWFROMPOINT, 0, reinterpret_cast<LPARAM>(&pt)));
     if (!hwndAt)
         return;
     ScreenToClient(hwndAt, &pt);
@@ -176,126 +178,128 @@ void Show(HWND hwnd)
 void Relay(HWND hwnd, const MSG& msg)
 {
     switch (msg.message) {
-    case WM_MOUSEMOVE: {
-        const POINT pt{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
-        bool bChanged = false;
-        bool bWasShown = false;
-        int nDelay = 0;
-        {
+        case WM_MOUSEMOVE: {
+            const POINT pt{static_cast<short>(LOWORD(msg.lParam)),
+                           static_cast<short>(HIWORD(msg.lParam))};
+            bool bChanged = false;
+            bool bWasShown = false;
+            int nDelay = 0;
+            {
+                World& w = World::Get();
+                Lock lk = w.Acquire();
+                auto p = Data<TooltipData>(lk, hwnd);
+                if (!p)
+                    return;
+                const int nTool = ToolAt(*p, msg.hwnd, pt);
+                if (nTool == p->nCurrent)
+                    return;
+                bWasShown = p->bShown;
+                bChanged = true;
+                nDelay = bWasShown ? p->nReshow : p->nInitial;
+            }
+            if (bWasShown)
+                Pop(hwnd);
+            KillTimer(hwnd, ID_SHOW);
             World& w = World::Get();
             Lock lk = w.Acquire();
             auto p = Data<TooltipData>(lk, hwnd);
-            if (!p)
-                return;
-            const int nTool = ToolAt(*p, msg.hwnd, pt);
-            if (nTool == p->nCurrent)
-                return;
-            bWasShown = p->bShown;
-            bChanged = true;
-            nDelay = bWasShown ? p->nReshow : p->nInitial;
+            p->nCurrent = ToolAt(*p, msg.hwnd, pt);
+            p->bSuppressed = false;
+            const bool bWait = bChanged && p->nCurrent >= 0 && p->bActive;
+            lk.unlock();
+            if (bWait)
+                SetTimer(hwnd, ID_SHOW, static_cast<UINT>(nDelay), nullptr);
+            return;
         }
-        if (bWasShown)
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP: {
             Pop(hwnd);
-        KillTimer(hwnd, ID_SHOW);
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        auto p = Data<TooltipData>(lk, hwnd);
-        p->nCurrent = ToolAt(*p, msg.hwnd, pt);
-        p->bSuppressed = false;
-        const bool bWait = bChanged && p->nCurrent >= 0 && p->bActive;
-        lk.unlock();
-        if (bWait)
-            SetTimer(hwnd, ID_SHOW, static_cast<UINT>(nDelay), nullptr);
-        return;
-    }
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP: {
-        Pop(hwnd);
-        KillTimer(hwnd, ID_SHOW);
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        if (auto p = Data<TooltipData>(lk, hwnd))
-            p->bSuppressed = true;
-        return;
-    }
-    default:
-        return;
+            KillTimer(hwnd, ID_SHOW);
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            if (auto p = Data<TooltipData>(lk, hwnd))
+                p->bSuppressed = true;
+            return;
+        }
+        default:
+            return;
     }
 }
 
 LRESULT CALLBACK TooltipProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
 {
     switch (nMessage) {
-    case WM_CREATE: {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        Window* pw = Find(lk, hwnd);
-        auto p = std::make_shared<TooltipData>();
-        DefaultDelays(*p);
-        pw->pData = p;
-        pw->nStyle |= WS_POPUP;
-        pw->nExStyle |= WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
-        return 0;
-    }
-    case WM_NCHITTEST:
-        return HTTRANSPARENT;
-    case WM_TIMER:
-        if (wParam == ID_SHOW)
-            Show(hwnd);
-        else if (wParam == ID_POP)
-            Pop(hwnd);
-        return 0;
-    case TTM_RELAYEVENT:
-        if (lParam)
-            Relay(hwnd, *reinterpret_cast<const MSG*>(lParam));
-        return 0;
-    case TTM_WINDOWFROMPOINT:
-        return reinterpret_cast<LRESULT>(WindowFromPoint(*reinterpret_cast<const POINT*>(lParam)));
-    case TTM_POP:
-        Pop(hwnd);
-        return 0;
-    case TTM_ACTIVATE: {
-        {
+        case WM_CREATE: {
             World& w = World::Get();
             Lock lk = w.Acquire();
-            Data<TooltipData>(lk, hwnd)->bActive = wParam != 0;
+            Window* pw = Find(lk, hwnd);
+            auto p = std::make_shared<TooltipData>();
+            DefaultDelays(*p);
+            pw->pData = p;
+            pw->nStyle |= WS_POPUP;
+            pw->nExStyle |= WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+            return 0;
         }
-        if (!wParam) {
+        case WM_NCHITTEST:
+            return HTTRANSPARENT;
+        case WM_TIMER:
+            if (wParam == ID_SHOW)
+                Show(hwnd);
+            else if (wParam == ID_POP)
+                Pop(hwnd);
+            return 0;
+        case TTM_RELAYEVENT:
+            if (lParam)
+                Relay(hwnd, *reinterpret_cast<const MSG*>(lParam));
+            return 0;
+        case TTM_WINDOWFROMPOINT:
+            return reinterpret_cast<LRESULT>(
+                WindowFromPoint(*reinterpret_cast<const POINT*>(lParam)));
+        case TTM_POP:
             Pop(hwnd);
-            KillTimer(hwnd, ID_SHOW);
+            return 0;
+        case TTM_ACTIVATE: {
+            {
+                World& w = World::Get();
+                Lock lk = w.Acquire();
+                Data<TooltipData>(lk, hwnd)->bActive = wParam != 0;
+            }
+            if (!wParam) {
+                Pop(hwnd);
+                KillTimer(hwnd, ID_SHOW);
+            }
+            return 0;
         }
-        return 0;
-    }
-    case TTM_ADDTOOLA: {
-        const auto* pInfo = reinterpret_cast<const TTTOOLINFOA*>(lParam);
-        if (!pInfo || pInfo->cbSize < TTTOOLINFOA_V1_SIZE)
-            return FALSE;
-        Tool tool;
-        tool.nFlags = pInfo->uFlags;
-        tool.hwnd = pInfo->hwnd;
-        tool.nId = pInfo->uId;
-        tool.rect = pInfo->rect;
-        if (pInfo->lpszText == LPSTR_TEXTCALLBACKA)
-            tool.bCallback = true;
-        else if (pInfo->lpszText && !IS_INTRESOURCE(pInfo->lpszText))
-            tool.text = FromAnsi(pInfo->lpszText);
-        if (pInfo->cbSize >= TTTOOLINFOA_V2_SIZE)
-            tool.lParam = pInfo->lParam;
-        // The tool's window says whether it wants ANSI or Unicode notifications; the windows of
-        // the simulation are all ANSI.
-        if (IsWindow(tool.hwnd))
-            SendMessageA(tool.hwnd, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(hwnd), NF_QUERY);
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        Data<TooltipData>(lk, hwnd)->tools.push_back(tool);
-        return TRUE;
-    }
-    default:
-        break;
+        case TTM_ADDTOOLA: {
+            const auto* pInfo = reinterpret_cast<const TTTOOLINFOA*>(lParam);
+            if (!pInfo || pInfo->cbSize < TTTOOLINFOA_V1_SIZE)
+                return FALSE;
+            Tool tool;
+            tool.nFlags = pInfo->uFlags;
+            tool.hwnd = pInfo->hwnd;
+            tool.nId = pInfo->uId;
+            tool.rect = pInfo->rect;
+            if (pInfo->lpszText == LPSTR_TEXTCALLBACKA)
+                tool.bCallback = true;
+            else if (pInfo->lpszText && !IS_INTRESOURCE(pInfo->lpszText))
+                tool.text = FromAnsi(pInfo->lpszText);
+            if (pInfo->cbSize >= TTTOOLINFOA_V2_SIZE)
+                tool.lParam = pInfo->lParam;
+            // The tool's window says whether it wants ANSI or Unicode notifications; the windows of
+            // the simulation are all ANSI.
+            if (IsWindow(tool.hwnd))
+                SendMessageA(tool.hwnd, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(hwnd), NF_QUERY);
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            Data<TooltipData>(lk, hwnd)->tools.push_back(tool);
+            return TRUE;
+        }
+        default:
+            break;
     }
 
     World& w = World::Get();
@@ -306,76 +310,76 @@ LRESULT CALLBACK TooltipProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPa
         return DefWindowProcA(hwnd, nMessage, wParam, lParam);
     }
     switch (nMessage) {
-    case TTM_DELTOOLA: {
-        const int i = FindTool(*p, reinterpret_cast<const TTTOOLINFOA*>(lParam));
-        if (i >= 0) {
-            p->tools.erase(p->tools.begin() + i);
-            if (p->nCurrent == i)
-                p->nCurrent = -1;
-            else if (p->nCurrent > i)
-                --p->nCurrent;
-        }
-        return 0;
-    }
-    case TTM_GETTOOLCOUNT:
-        return static_cast<LRESULT>(p->tools.size());
-    case TTM_GETCURRENTTOOLA: {
-        if (p->nCurrent < 0 || !p->bShown)
-            return FALSE;
-        if (auto* pInfo = reinterpret_cast<TTTOOLINFOA*>(lParam)) {
-            const Tool& t = p->tools[static_cast<size_t>(p->nCurrent)];
-            pInfo->uFlags = t.nFlags;
-            pInfo->hwnd = t.hwnd;
-            pInfo->uId = t.nId;
-            pInfo->rect = t.rect;
-        }
-        return TRUE;
-    }
-    case TTM_SETDELAYTIME: {
-        const int n = static_cast<short>(LOWORD(lParam));
-        if (n < 0) {
-            DefaultDelays(*p);
+        case TTM_DELTOOLA: {
+            const int i = FindTool(*p, reinterpret_cast<const TTTOOLINFOA*>(lParam));
+            if (i >= 0) {
+                p->tools.erase(p->tools.begin() + i);
+                if (p->nCurrent == i)
+                    p->nCurrent = -1;
+                else if (p->nCurrent > i)
+                    --p->nCurrent;
+            }
             return 0;
         }
-        switch (wParam) {
-        case TTDT_AUTOMATIC:
-            p->nInitial = n;
-            p->nReshow = n / 5;
-            p->nAutoPop = n * 10;
-            break;
-        case TTDT_INITIAL:
-            p->nInitial = n;
-            break;
-        case TTDT_AUTOPOP:
-            p->nAutoPop = n;
-            break;
-        case TTDT_RESHOW:
-            p->nReshow = n;
-            break;
-        default:
-            break;
+        case TTM_GETTOOLCOUNT:
+            return static_cast<LRESULT>(p->tools.size());
+        case TTM_GETCURRENTTOOLA: {
+            if (p->nCurrent < 0 || !p->bShown)
+                return FALSE;
+            if (auto* pInfo = reinterpret_cast<TTTOOLINFOA*>(lParam)) {
+                const Tool& t = p->tools[static_cast<size_t>(p->nCurrent)];
+                pInfo->uFlags = t.nFlags;
+                pInfo->hwnd = t.hwnd;
+                pInfo->uId = t.nId;
+                pInfo->rect = t.rect;
+            }
+            return TRUE;
         }
-        return 0;
-    }
-    case TTM_GETDELAYTIME:
-        switch (wParam) {
-        case TTDT_AUTOPOP:
-            return p->nAutoPop;
-        case TTDT_RESHOW:
-            return p->nReshow;
-        default:
-            return p->nInitial;
+        case TTM_SETDELAYTIME: {
+            const int n = static_cast<short>(LOWORD(lParam));
+            if (n < 0) {
+                DefaultDelays(*p);
+                return 0;
+            }
+            switch (wParam) {
+                case TTDT_AUTOMATIC:
+                    p->nInitial = n;
+                    p->nReshow = n / 5;
+                    p->nAutoPop = n * 10;
+                    break;
+                case TTDT_INITIAL:
+                    p->nInitial = n;
+                    break;
+                case TTDT_AUTOPOP:
+                    p->nAutoPop = n;
+                    break;
+                case TTDT_RESHOW:
+                    p->nReshow = n;
+                    break;
+                default:
+                    break;
+            }
+            return 0;
         }
-    case TTM_SETMAXTIPWIDTH: {
-        const int nOld = p->nMaxWidth;
-        p->nMaxWidth = static_cast<int>(lParam);
-        return nOld;
-    }
-    case TTM_GETMAXTIPWIDTH:
-        return p->nMaxWidth;
-    default:
-        lk.unlock();
-        return DefWindowProcA(hwnd, nMessage, wParam, lParam);
+        case TTM_GETDELAYTIME:
+            switch (wParam) {
+                case TTDT_AUTOPOP:
+                    return p->nAutoPop;
+                case TTDT_RESHOW:
+                    return p->nReshow;
+                default:
+                    return p->nInitial;
+            }
+        case TTM_SETMAXTIPWIDTH: {
+            const int nOld = p->nMaxWidth;
+            p->nMaxWidth = static_cast<int>(lParam);
+            return nOld;
+        }
+        case TTM_GETMAXTIPWIDTH:
+            return p->nMaxWidth;
+        default:
+            lk.unlock();
+            return DefWindowProcA(hwnd, nMessage, wParam, lParam);
     }
 }
 

@@ -9,14 +9,15 @@
 #include <cstdlib>
 
 using sim::Lock;
-using sim::World;
 using sim::SetError;
+using sim::World;
 
 namespace sim::win {
 
 namespace {
 
-struct UpDownData : ControlData {
+struct UpDownData : ControlData
+{
     int nMin = 100;  // the range of a new control runs from 100 down to 0
     int nMax = 0;
     int nPos = 0;
@@ -134,7 +135,8 @@ void SetBuddy(HWND hwnd, HWND hwndBuddy)
     // Beside the buddy, as high as the buddy, which gives up the width of the arrows; the
     // arrows overlap a border of the buddy so that the two look like one control.
     const LONG nWidth = pw->rect.right - pw->rect.left;
-    const LONG nOverlap = (pBuddy->nStyle & WS_BORDER) || (pBuddy->nExStyle & WS_EX_CLIENTEDGE) ? 2 : 0;
+    const LONG nOverlap =
+        (pBuddy->nStyle & WS_BORDER) || (pBuddy->nExStyle & WS_EX_CLIENTEDGE) ? 2 : 0;
     RECT& b = pBuddy->rect;
     LONG x;
     if (pw->nStyle & UDS_ALIGNLEFT) {
@@ -205,96 +207,96 @@ void Step(HWND hwnd, int nDelta)
 LRESULT CALLBACK UpDownProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
 {
     switch (nMessage) {
-    case WM_CREATE: {
-        HWND hwndPrevious = GetWindow(hwnd, GW_HWNDPREV);
-        {
+        case WM_CREATE: {
+            HWND hwndPrevious = GetWindow(hwnd, GW_HWNDPREV);
+            {
+                World& w = World::Get();
+                Lock lk = w.Acquire();
+                Window* pw = Find(lk, hwnd);
+                auto p = std::make_shared<UpDownData>();
+                p->hwndNotify = pw->hwndParent;
+                pw->pData = p;
+            }
+            if (StyleOf(hwnd) & UDS_AUTOBUDDY)
+                SetBuddy(hwnd, hwndPrevious);
+            return 0;
+        }
+        case WM_DESTROY:
+            SetBuddy(hwnd, nullptr);
+            return 0;
+        case WM_GETDLGCODE:
+            return DLGC_WANTARROWS;
+        case WM_LBUTTONDOWN: {
+            RECT client;
+            GetClientRect(hwnd, &client);
+            const LONG nStyle = StyleOf(hwnd);
+            const bool bFirstHalf = (nStyle & UDS_HORZ)
+                                        ? static_cast<short>(LOWORD(lParam)) >= client.right / 2
+                                        : static_cast<short>(HIWORD(lParam)) < client.bottom / 2;
+            Step(hwnd, bFirstHalf ? 1 : -1);
+            return 0;
+        }
+        case WM_LBUTTONUP: {
+            HWND hwndNotify = nullptr;
+            int nPos = 0;
+            {
+                World& w = World::Get();
+                Lock lk = w.Acquire();
+                auto p = Data<UpDownData>(lk, hwnd);
+                hwndNotify = p->hwndNotify;
+                nPos = p->nPos;
+            }
+            if (hwndNotify)
+                SendMessageA(hwndNotify, (StyleOf(hwnd) & UDS_HORZ) ? WM_HSCROLL : WM_VSCROLL,
+                             MAKEWPARAM(SB_ENDSCROLL, nPos), reinterpret_cast<LPARAM>(hwnd));
+            return 0;
+        }
+        case SIM_BUDDYKEY:
+            if (StyleOf(hwnd) & UDS_ARROWKEYS)
+                Step(hwnd, wParam == VK_UP ? 1 : -1);
+            return 0;
+        case UDM_SETBUDDY: {
+            HWND hwndOld = nullptr;
+            {
+                World& w = World::Get();
+                Lock lk = w.Acquire();
+                hwndOld = Data<UpDownData>(lk, hwnd)->hwndBuddy;
+            }
+            SetBuddy(hwnd, reinterpret_cast<HWND>(wParam));
+            return reinterpret_cast<LRESULT>(hwndOld);
+        }
+        case UDM_SETPOS:
+        case UDM_SETPOS32: {
+            int nOld = 0;
+            {
+                World& w = World::Get();
+                Lock lk = w.Acquire();
+                auto p = Data<UpDownData>(lk, hwnd);
+                nOld = p->nPos;
+                // UDM_SETPOS takes the low word, a signed 16-bit number.
+                const int nNew = nMessage == UDM_SETPOS ? static_cast<short>(LOWORD(lParam))
+                                                        : static_cast<int>(lParam);
+                p->nPos = Clamp(*p, nNew);
+            }
+            ShowInBuddy(hwnd);
+            return nOld;
+        }
+        case UDM_GETPOS: {
+            const bool bValid = ReadBuddy(hwnd);
             World& w = World::Get();
             Lock lk = w.Acquire();
-            Window* pw = Find(lk, hwnd);
-            auto p = std::make_shared<UpDownData>();
-            p->hwndNotify = pw->hwndParent;
-            pw->pData = p;
+            return MAKELONG(Data<UpDownData>(lk, hwnd)->nPos, bValid ? 0 : 1);
         }
-        if (StyleOf(hwnd) & UDS_AUTOBUDDY)
-            SetBuddy(hwnd, hwndPrevious);
-        return 0;
-    }
-    case WM_DESTROY:
-        SetBuddy(hwnd, nullptr);
-        return 0;
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS;
-    case WM_LBUTTONDOWN: {
-        RECT client;
-        GetClientRect(hwnd, &client);
-        const LONG nStyle = StyleOf(hwnd);
-        const bool bFirstHalf = (nStyle & UDS_HORZ)
-                                    ? static_cast<short>(LOWORD(lParam)) >= client.right / 2
-                                    : static_cast<short>(HIWORD(lParam)) < client.bottom / 2;
-        Step(hwnd, bFirstHalf ? 1 : -1);
-        return 0;
-    }
-    case WM_LBUTTONUP: {
-        HWND hwndNotify = nullptr;
-        int nPos = 0;
-        {
+        case UDM_GETPOS32: {
+            const bool bValid = ReadBuddy(hwnd);
+            if (lParam)
+                *reinterpret_cast<BOOL*>(lParam) = bValid ? FALSE : TRUE;
             World& w = World::Get();
             Lock lk = w.Acquire();
-            auto p = Data<UpDownData>(lk, hwnd);
-            hwndNotify = p->hwndNotify;
-            nPos = p->nPos;
+            return Data<UpDownData>(lk, hwnd)->nPos;
         }
-        if (hwndNotify)
-            SendMessageA(hwndNotify, (StyleOf(hwnd) & UDS_HORZ) ? WM_HSCROLL : WM_VSCROLL,
-                         MAKEWPARAM(SB_ENDSCROLL, nPos), reinterpret_cast<LPARAM>(hwnd));
-        return 0;
-    }
-    case SIM_BUDDYKEY:
-        if (StyleOf(hwnd) & UDS_ARROWKEYS)
-            Step(hwnd, wParam == VK_UP ? 1 : -1);
-        return 0;
-    case UDM_SETBUDDY: {
-        HWND hwndOld = nullptr;
-        {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            hwndOld = Data<UpDownData>(lk, hwnd)->hwndBuddy;
-        }
-        SetBuddy(hwnd, reinterpret_cast<HWND>(wParam));
-        return reinterpret_cast<LRESULT>(hwndOld);
-    }
-    case UDM_SETPOS:
-    case UDM_SETPOS32: {
-        int nOld = 0;
-        {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            auto p = Data<UpDownData>(lk, hwnd);
-            nOld = p->nPos;
-            // UDM_SETPOS takes the low word, a signed 16-bit number.
-            const int nNew = nMessage == UDM_SETPOS ? static_cast<short>(LOWORD(lParam))
-                                                    : static_cast<int>(lParam);
-            p->nPos = Clamp(*p, nNew);
-        }
-        ShowInBuddy(hwnd);
-        return nOld;
-    }
-    case UDM_GETPOS: {
-        const bool bValid = ReadBuddy(hwnd);
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        return MAKELONG(Data<UpDownData>(lk, hwnd)->nPos, bValid ? 0 : 1);
-    }
-    case UDM_GETPOS32: {
-        const bool bValid = ReadBuddy(hwnd);
-        if (lParam)
-            *reinterpret_cast<BOOL*>(lParam) = bValid ? FALSE : TRUE;
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        return Data<UpDownData>(lk, hwnd)->nPos;
-    }
-    default:
-        break;
+        default:
+            break;
     }
 
     World& w = World::Get();
@@ -305,41 +307,41 @@ LRESULT CALLBACK UpDownProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
         return DefWindowProcA(hwnd, nMessage, wParam, lParam);
     }
     switch (nMessage) {
-    case UDM_SETRANGE:
-        // MAKELPARAM(maximum, minimum)
-        p->nMax = static_cast<short>(LOWORD(lParam));
-        p->nMin = static_cast<short>(HIWORD(lParam));
-        return 0;
-    case UDM_GETRANGE:
-        return MAKELONG(p->nMax, p->nMin);
-    case UDM_SETRANGE32:
-        p->nMin = static_cast<int>(wParam);
-        p->nMax = static_cast<int>(lParam);
-        return 0;
-    case UDM_GETRANGE32:
-        if (wParam)
-            *reinterpret_cast<int*>(wParam) = p->nMin;
-        if (lParam)
-            *reinterpret_cast<int*>(lParam) = p->nMax;
-        return 0;
-    case UDM_GETBUDDY:
-        return reinterpret_cast<LRESULT>(p->hwndBuddy);
-    case UDM_SETBASE: {
-        if (wParam != 10 && wParam != 16)
+        case UDM_SETRANGE:
+            // MAKELPARAM(maximum, minimum)
+            p->nMax = static_cast<short>(LOWORD(lParam));
+            p->nMin = static_cast<short>(HIWORD(lParam));
             return 0;
-        const int nOld = p->nBase;
-        p->nBase = static_cast<int>(wParam);
-        return nOld;
-    }
-    case UDM_GETBASE:
-        return p->nBase;
-    case UDM_SETACCEL:
-        return TRUE;
-    case UDM_GETACCEL:
-        return 0;
-    default:
-        lk.unlock();
-        return DefWindowProcA(hwnd, nMessage, wParam, lParam);
+        case UDM_GETRANGE:
+            return MAKELONG(p->nMax, p->nMin);
+        case UDM_SETRANGE32:
+            p->nMin = static_cast<int>(wParam);
+            p->nMax = static_cast<int>(lParam);
+            return 0;
+        case UDM_GETRANGE32:
+            if (wParam)
+                *reinterpret_cast<int*>(wParam) = p->nMin;
+            if (lParam)
+                *reinterpret_cast<int*>(lParam) = p->nMax;
+            return 0;
+        case UDM_GETBUDDY:
+            return reinterpret_cast<LRESULT>(p->hwndBuddy);
+        case UDM_SETBASE: {
+            if (wParam != 10 && wParam != 16)
+                return 0;
+            const int nOld = p->nBase;
+            p->nBase = static_cast<int>(wParam);
+            return nOld;
+        }
+        case UDM_GETBASE:
+            return p->nBase;
+        case UDM_SETACCEL:
+            return TRUE;
+        case UDM_GETACCEL:
+            return 0;
+        default:
+            lk.unlock();
+            return DefWindowProcA(hwnd, nMessage, wParam, lParam);
     }
 }
 

@@ -32,8 +32,9 @@ bool EqualNoCase(const std::u16string& a, const std::u16string& b);
 char16_t Mnemonic(const std::u16string& text);
 
 // ---- classes
-struct WindowClass {
-    std::string name;      // as registered; matched without regard to case
+struct WindowClass
+{
+    std::string name;  // as registered; matched without regard to case
     WNDPROC pfnProc = nullptr;
     UINT nStyle = 0;
     int cbWndExtra = 0;
@@ -47,16 +48,18 @@ struct WindowClass {
 };
 
 // What a control class keeps for each of its windows.
-struct ControlData {
+struct ControlData
+{
     virtual ~ControlData() = default;
 };
 
 // The dialog procedure itself is kept where the program can read it, at DWLP_DLGPROC.
-struct DialogInfo {
+struct DialogInfo
+{
     HFONT hFont = nullptr;
     int nBaseX = 0;  // dialog base units of the dialog's font, in pixels
     int nBaseY = 0;
-    int nDefId = 0;  // the default push button's id (DM_SETDEFID), 0 for none
+    int nDefId = 0;            // the default push button's id (DM_SETDEFID), 0 for none
     HWND hwndFocus = nullptr;  // the control that had the focus last
     bool bEnded = false;       // EndDialog was called
     INT_PTR nResult = 0;
@@ -65,14 +68,15 @@ struct DialogInfo {
 
 enum class Life { Creating, Alive, Destroying };
 
-struct Window {
+struct Window
+{
     HWND hwnd = nullptr;
     std::shared_ptr<WindowClass> pClass;
     WNDPROC pfnProc = nullptr;
     DWORD nThread = 0;
-    HWND hwndParent = nullptr;       // of a child window
-    HWND hwndOwner = nullptr;        // of a top-level window
-    std::vector<HWND> children;      // in z-order, the topmost first
+    HWND hwndParent = nullptr;   // of a child window
+    HWND hwndOwner = nullptr;    // of a top-level window
+    std::vector<HWND> children;  // in z-order, the topmost first
     LONG nStyle = 0;
     LONG nExStyle = 0;
     LONG_PTR nId = 0;
@@ -80,9 +84,9 @@ struct Window {
     HINSTANCE hInstance = nullptr;
     std::vector<unsigned char> extra;  // the class's window extra bytes
     std::u16string text;
-    int nTextOrdinal = -1;           // a template text given as a resource ordinal
-    RECT rect{};                     // in the parent's client coordinates, or the screen's
-    RECT rectNormal{};               // the rectangle to restore from a minimised state
+    int nTextOrdinal = -1;  // a template text given as a resource ordinal
+    RECT rect{};            // in the parent's client coordinates, or the screen's
+    RECT rectNormal{};      // the rectangle to restore from a minimised state
     bool bIconic = false;
     Life life = Life::Creating;
     bool bNeedPaint = false;
@@ -91,12 +95,13 @@ struct Window {
     HFONT hFont = nullptr;
     HICON hIconBig = nullptr;
     HICON hIconSmall = nullptr;
-    HWND hwndUpDown = nullptr;       // the up-down control that this window is the buddy of
+    HWND hwndUpDown = nullptr;  // the up-down control that this window is the buddy of
     std::unique_ptr<DialogInfo> pDialog;
     std::shared_ptr<ControlData> pData;
 };
 
-struct Timer {
+struct Timer
+{
     HWND hwnd = nullptr;
     UINT_PTR nId = 0;
     DWORD nThread = 0;
@@ -106,7 +111,8 @@ struct Timer {
     uint64_t nReadySince = 0;  // 0: not due; else the order in which timers fell due
 };
 
-struct Icon {
+struct Icon
+{
     int cx = 32;
     int cy = 32;
     int nBitsPerPixel = 4;
@@ -114,12 +120,14 @@ struct Icon {
     std::string source;  // "module:136" or "system:32512"
 };
 
-struct DeviceContext {
+struct DeviceContext
+{
     HWND hwnd = nullptr;
     bool bPaint = false;
 };
 
-struct ResourceEntry {
+struct ResourceEntry
+{
     std::u16string type;  // "#5" for an ordinal, else the name in capitals
     std::u16string name;
     WORD nLanguage = 0;
@@ -127,13 +135,15 @@ struct ResourceEntry {
     DWORD nSize = 0;
 };
 
-struct MessageBoxState {
+struct MessageBoxState
+{
     HWND hwndBox = nullptr;
     MessageBoxRecord record;
 };
 
 // The whole state of the window system.
-struct State {
+struct State
+{
     std::map<HWND, std::shared_ptr<Window>> windows;
     std::vector<HWND> topLevel;  // z-order of the top-level windows, the topmost first
     std::vector<std::shared_ptr<WindowClass>> classes;
@@ -182,8 +192,8 @@ bool IsDescendant(Lock& lk, HWND hwndAncestor, HWND hwnd);
 HWND TopLevelOf(Lock& lk, HWND hwnd);
 // The nearest dialog that hwnd is, or is inside of.
 Window* DialogOf(Lock& lk, HWND hwnd);
-bool IsShown(Lock& lk, const Window& w);    // itself and every parent visible
-bool IsUsable(Lock& lk, const Window& w);   // itself and every parent enabled
+bool IsShown(Lock& lk, const Window& w);   // itself and every parent visible
+bool IsUsable(Lock& lk, const Window& w);  // itself and every parent enabled
 
 // ---- geometry (lock held)
 RECT Insets(LONG nStyle, LONG nExStyle);
@@ -205,7 +215,8 @@ void NotifyParent(HWND hwndControl, UINT nCode);
 LRESULT SendNotify(HWND hwndControl, NMHDR* pHeader);
 
 // ---- creation
-struct CreateParams {
+struct CreateParams
+{
     DWORD nExStyle = 0;
     std::string className;
     std::u16string text;
@@ -221,7 +232,8 @@ struct CreateParams {
 HWND CreateWindowInternal(const CreateParams& params);  // lock not held
 
 // ---- dialogs
-struct DialogItem {
+struct DialogItem
+{
     DWORD nStyle = 0;
     DWORD nExStyle = 0;
     short x = 0, y = 0, cx = 0, cy = 0;
@@ -231,7 +243,8 @@ struct DialogItem {
     int nTextOrdinal = -1;
     const void* pCreationData = nullptr;
 };
-struct DialogTemplate {
+struct DialogTemplate
+{
     bool bExtended = false;
     DWORD nStyle = 0;
     DWORD nExStyle = 0;

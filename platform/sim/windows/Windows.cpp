@@ -8,8 +8,8 @@
 #include <cstring>
 
 using sim::Lock;
-using sim::World;
 using sim::SetError;
+using sim::World;
 
 namespace sim::win {
 
@@ -40,8 +40,7 @@ const bool g_bRegistered = [] {
 
 bool SameName(const std::string& a, const std::string& b)
 {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) ==
                       std::tolower(static_cast<unsigned char>(y));
            });
@@ -453,7 +452,8 @@ BOOL WINAPI DestroyWindow(HWND hwnd)
         World& w = World::Get();
         Lock lk = w.Acquire();
         const HWND hwndFocus = S(lk).focus[CurrentThread(lk)];
-        const bool bLosesFocus = hwndFocus && (hwndFocus == hwnd || IsDescendant(lk, hwnd, hwndFocus));
+        const bool bLosesFocus =
+            hwndFocus && (hwndFocus == hwnd || IsDescendant(lk, hwnd, hwndFocus));
         lk.unlock();
         if (bLosesFocus)
             SetFocusInternal(nullptr);
@@ -508,18 +508,18 @@ HWND WINAPI GetAncestor(HWND hwnd, UINT nFlags)
     if (!p)
         return nullptr;
     switch (nFlags) {
-    case GA_PARENT:
-        return p->hwndParent ? p->hwndParent : GetDesktopWindow();
-    case GA_ROOT:
-        return TopLevelOf(lk, hwnd);
-    case GA_ROOTOWNER: {
-        Window* pTop = Find(lk, TopLevelOf(lk, hwnd));
-        while (pTop && pTop->hwndOwner)
-            pTop = Find(lk, pTop->hwndOwner);
-        return pTop ? pTop->hwnd : nullptr;
-    }
-    default:
-        return nullptr;
+        case GA_PARENT:
+            return p->hwndParent ? p->hwndParent : GetDesktopWindow();
+        case GA_ROOT:
+            return TopLevelOf(lk, hwnd);
+        case GA_ROOTOWNER: {
+            Window* pTop = Find(lk, TopLevelOf(lk, hwnd));
+            while (pTop && pTop->hwndOwner)
+                pTop = Find(lk, pTop->hwndOwner);
+            return pTop ? pTop->hwnd : nullptr;
+        }
+        default:
+            return nullptr;
     }
 }
 
@@ -548,16 +548,16 @@ HWND WINAPI GetWindow(HWND hwnd, UINT nCommand)
     if (it == siblings.end())
         return nullptr;
     switch (nCommand) {
-    case GW_HWNDFIRST:
-        return siblings.front();
-    case GW_HWNDLAST:
-        return siblings.back();
-    case GW_HWNDNEXT:
-        return it + 1 == siblings.end() ? nullptr : *(it + 1);
-    case GW_HWNDPREV:
-        return it == siblings.begin() ? nullptr : *(it - 1);
-    default:
-        return nullptr;
+        case GW_HWNDFIRST:
+            return siblings.front();
+        case GW_HWNDLAST:
+            return siblings.back();
+        case GW_HWNDNEXT:
+            return it + 1 == siblings.end() ? nullptr : *(it + 1);
+        case GW_HWNDPREV:
+            return it == siblings.begin() ? nullptr : *(it - 1);
+        default:
+            return nullptr;
     }
 }
 
@@ -642,22 +642,22 @@ LONG_PTR GetLong(HWND hwnd, INT nIndex, size_t nSize)
         return 0;
     }
     switch (nIndex) {
-    case GWL_STYLE:
-        return p->nStyle;
-    case GWL_EXSTYLE:
-        return p->nExStyle;
-    case GWLP_ID:
-        return p->nId;
-    case GWLP_USERDATA:
-        return p->nUserData;
-    case GWLP_WNDPROC:
-        return reinterpret_cast<LONG_PTR>(p->pfnProc);
-    case GWLP_HINSTANCE:
-        return reinterpret_cast<LONG_PTR>(p->hInstance);
-    case GWLP_HWNDPARENT:
-        return reinterpret_cast<LONG_PTR>(p->hwndParent ? p->hwndParent : p->hwndOwner);
-    default:
-        break;
+        case GWL_STYLE:
+            return p->nStyle;
+        case GWL_EXSTYLE:
+            return p->nExStyle;
+        case GWLP_ID:
+            return p->nId;
+        case GWLP_USERDATA:
+            return p->nUserData;
+        case GWLP_WNDPROC:
+            return reinterpret_cast<LONG_PTR>(p->pfnProc);
+        case GWLP_HINSTANCE:
+            return reinterpret_cast<LONG_PTR>(p->hInstance);
+        case GWLP_HWNDPARENT:
+            return reinterpret_cast<LONG_PTR>(p->hwndParent ? p->hwndParent : p->hwndOwner);
+        default:
+            break;
     }
     if (!ExtraRange(lk, *p, nIndex, nSize))
         return 0;
@@ -682,36 +682,36 @@ LONG_PTR SetLong(HWND hwnd, INT nIndex, LONG_PTR nValue, size_t nSize)
     }
     LONG_PTR nOld = 0;
     switch (nIndex) {
-    case GWL_STYLE:
-        nOld = p->nStyle;
-        p->nStyle = static_cast<LONG>(nValue);
-        return nOld;
-    case GWL_EXSTYLE:
-        nOld = p->nExStyle;
-        p->nExStyle = static_cast<LONG>(nValue);
-        return nOld;
-    case GWLP_ID:
-        nOld = p->nId;
-        p->nId = nValue;
-        return nOld;
-    case GWLP_USERDATA:
-        nOld = p->nUserData;
-        p->nUserData = nValue;
-        return nOld;
-    case GWLP_WNDPROC:
-        if (p->nThread != CurrentThread(lk)) {
-            SetError(lk, ERROR_ACCESS_DENIED);
-            return 0;
-        }
-        nOld = reinterpret_cast<LONG_PTR>(p->pfnProc);
-        p->pfnProc = reinterpret_cast<WNDPROC>(nValue);
-        return nOld;
-    case GWLP_HINSTANCE:
-        nOld = reinterpret_cast<LONG_PTR>(p->hInstance);
-        p->hInstance = reinterpret_cast<HINSTANCE>(nValue);
-        return nOld;
-    default:
-        break;
+        case GWL_STYLE:
+            nOld = p->nStyle;
+            p->nStyle = static_cast<LONG>(nValue);
+            return nOld;
+        case GWL_EXSTYLE:
+            nOld = p->nExStyle;
+            p->nExStyle = static_cast<LONG>(nValue);
+            return nOld;
+        case GWLP_ID:
+            nOld = p->nId;
+            p->nId = nValue;
+            return nOld;
+        case GWLP_USERDATA:
+            nOld = p->nUserData;
+            p->nUserData = nValue;
+            return nOld;
+        case GWLP_WNDPROC:
+            if (p->nThread != CurrentThread(lk)) {
+                SetError(lk, ERROR_ACCESS_DENIED);
+                return 0;
+            }
+            nOld = reinterpret_cast<LONG_PTR>(p->pfnProc);
+            p->pfnProc = reinterpret_cast<WNDPROC>(nValue);
+            return nOld;
+        case GWLP_HINSTANCE:
+            nOld = reinterpret_cast<LONG_PTR>(p->hInstance);
+            p->hInstance = reinterpret_cast<HINSTANCE>(nValue);
+            return nOld;
+        default:
+            break;
     }
     if (!ExtraRange(lk, *p, nIndex, nSize))
         return 0;
@@ -761,8 +761,8 @@ INT WINAPI GetWindowTextA(HWND hwnd, LPSTR pszBuffer, INT nMax)
     if (!pszBuffer || nMax <= 0)
         return 0;
     pszBuffer[0] = '\0';
-    return static_cast<INT>(
-        SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(nMax), reinterpret_cast<LPARAM>(pszBuffer)));
+    return static_cast<INT>(SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(nMax),
+                                         reinterpret_cast<LPARAM>(pszBuffer)));
 }
 
 INT WINAPI GetWindowTextLengthA(HWND hwnd)
