@@ -22,4 +22,25 @@ if [ ! -f "$WINEPREFIX/.ready" ]; then
     fi
   ) 9>"$WINEPREFIX.lock"
 fi
+# The prefix's settings, once: windows that no window manager manages (none runs on the
+# virtual display, and a managed window waits two seconds for one each time it is hidden), and
+# the dialogs' font "ＭＳ Ｐゴシック", which Wine lacks, drawn with the IPA P Gothic font.
+if [ ! -f "$WINEPREFIX/.settings-1" ]; then
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.settings-1" ]; then
+      "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+      fonts=$(mktemp --suffix=.reg)
+      {
+        printf '\xff\xfe'
+        printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"ＭＳ Ｐゴシック"="IPAPGothic"\r\n' |
+          iconv -f UTF-8 -t UTF-16LE
+      } >"$fonts"
+      "$WINELOADER" regedit /S "Z:${fonts//\//\\}" >/dev/null 2>&1 || true
+      rm -f "$fonts"
+      /usr/lib/wine/wineserver64 -w || true
+      touch "$WINEPREFIX/.settings-1"
+    fi
+  ) 9>"$WINEPREFIX.lock"
+fi
 exec "$WINELOADER" "$@"

@@ -39,10 +39,12 @@ struct LiveCounts {
     int nHandles = 0;           // kernel handles open
     int nGlobalBlocks = 0;      // global memory blocks not freed
     int nCriticalSections = 0;  // critical sections not deleted
+    int nWindows = 0;           // windows not destroyed
     bool operator==(const LiveCounts& o) const
     {
         return nThreads == o.nThreads && nHandles == o.nHandles &&
-               nGlobalBlocks == o.nGlobalBlocks && nCriticalSections == o.nCriticalSections;
+               nGlobalBlocks == o.nGlobalBlocks && nCriticalSections == o.nCriticalSections &&
+               nWindows == o.nWindows;
     }
 };
 LiveCounts Live();

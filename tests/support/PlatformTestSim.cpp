@@ -21,6 +21,7 @@ void PlatformTest::TearDown()
     EXPECT_EQ(live.nGlobalBlocks, g_baseline.nGlobalBlocks) << "global memory leaked";
     EXPECT_EQ(live.nCriticalSections, g_baseline.nCriticalSections)
         << "critical sections not deleted";
+    EXPECT_EQ(live.nWindows, g_baseline.nWindows) << "windows not destroyed";
     for (const std::string& misuse : sim::TakeMisuses())
         ADD_FAILURE() << "misuse: " << misuse;
 }

@@ -1,0 +1,218 @@
+// The keyboard of a dialog, as IsDialogMessage gives it: Tab and the arrows move the focus,
+// Enter goes to the push button with the focus, else to the default id, else IDOK; Esc is
+// IDCANCEL; a letter marked with '&' in a control's text chooses that control. A control
+// that asks for a key through WM_GETDLGCODE gets it instead.
+#include "platform/sim/windows/WindowSystem.h"
+
+#include <algorithm>
+
+using sim::Lock;
+using sim::SetError;
+using sim::World;
+
+namespace sim::win {
+
+namespace {
+
+struct Sibling
+{
+    HWND hwnd;
+    LONG nStyle;
+    std::u16string text;
+};
+
+std::vector<Sibling> ChildrenOf(HWND hwndDialog)
+{
+    std::vector<Sibling> v;
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    Window* p = Find(lk, hwndDialog);
+    if (!p)
+        return v;
+    for (HWND h : p->children)
+        if (Window* pChild = Find(lk, h))
+            v.push_back(Sibling{h, pChild->nStyle, pChild->text});
+    return v;
+}
+
+bool Usable(const Sibling& s)
+{
+    return (s.nStyle & WS_VISIBLE) && !(s.nStyle & WS_DISABLED);
+}
+
+// The label or button whose text marks this character, searched from hwndFrom on, round.
+bool ChooseByMnemonic(HWND hwndDialog, HWND hwndFrom, char16_t c)
+{
+    const std::vector<Sibling> children = ChildrenOf(hwndDialog);
+    if (children.empty() || !c)
+        return false;
+    const size_t n = children.size();
+    size_t nStart = 0;
+    for (size_t i = 0; i < n; ++i)
+        if (children[i].hwnd == hwndFrom)
+            nStart = i;
+    for (size_t k = 0; k < n; ++k) {
+        const Sibling& s = children[(nStart + k) % n];
+        if (!Usable(s) || FoldCase(Mnemonic(s.text)) != FoldCase(c))
+            continue;
+        // Only labels and buttons have mnemonics.
+        const LRESULT nCode = SendMessageA(s.hwnd, WM_GETDLGCODE, 0, 0);
+        if (nCode & DLGC_STATIC) {
+            // A label hands its letter on to the next control in tab order.
+            HWND hwndNext = GetNextDlgTabItem(hwndDialog, s.hwnd, FALSE);
+            if (hwndNext)
+                SendMessageA(hwndDialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hwndNext), TRUE);
+        } else if (nCode & DLGC_BUTTON) {
+            SendMessageA(s.hwnd, BM_CLICK, 0, 0);
+        } else {
+            continue;
+        }
+        return true;
+    }
+    return false;
+}
+
+void PressEnter(HWND hwndDialog)
+{
+    const HWND hwndFocus = GetFocus();
+    if (hwndFocus && IsChild(hwndDialog, hwndFocus) &&
+        (SendMessageA(hwndFocus, WM_GETDLGCODE, 0, 0) &
+         (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+        SendMessageA(hwndDialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwndFocus), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(hwndFocus));
+        return;
+    }
+    const LRESULT nDef = SendMessageA(hwndDialog, DM_GETDEFID, 0, 0);
+    if (HIWORD(nDef) == DC_HASDEFID) {
+        const HWND hwndDefault = GetDlgItem(hwndDialog, LOWORD(nDef));
+        if (!hwndDefault || IsWindowEnabled(hwndDefault))
+            SendMessageA(hwndDialog, WM_COMMAND, MAKEWPARAM(LOWORD(nDef), BN_CLICKED),
+                         reinterpret_cast<LPARAM>(hwndDefault));
+        return;
+    }
+    SendMessageA(hwndDialog, WM_COMMAND, IDOK,
+                 reinterpret_cast<LPARAM>(GetDlgItem(hwndDialog, IDOK)));
+}
+
+}  // namespace
+
+}  // namespace sim::win
+
+using namespace sim::win;
+
+HWND WINAPI GetNextDlgTabItem(HWND hwndDialog, HWND hwndControl, BOOL bPrevious)
+{
+    const std::vector<Sibling> children = ChildrenOf(hwndDialog);
+    const size_t n = children.size();
+    if (n == 0)
+        return nullptr;
+    // Without a control to start from, the search starts before the first or after the last.
+    size_t nAt = bPrevious ? 0 : n - 1;
+    for (size_t i = 0; i < n; ++i)
+        if (children[i].hwnd == hwndControl)
+            nAt = i;
+    for (size_t k = 1; k <= n; ++k) {
+        const size_t i = bPrevious ? (nAt + n - k) % n : (nAt + k) % n;
+        const Sibling& s = children[i];
+        if (Usable(s) && (s.nStyle & WS_TABSTOP))
+            return s.hwnd;
+    }
+    return hwndControl;
+}
+
+HWND WINAPI GetNextDlgGroupItem(HWND hwndDialog, HWND hwndControl, BOOL bPrevious)
+{
+    const std::vector<Sibling> children = ChildrenOf(hwndDialog);
+    const size_t n = children.size();
+    size_t nAt = n;
+    for (size_t i = 0; i < n; ++i)
+        if (children[i].hwnd == hwndControl)
+            nAt = i;
+    if (nAt == n)
+        return hwndControl;
+    // The group runs from a control with WS_GROUP up to the next one.
+    size_t nFirst = nAt;
+    while (nFirst > 0 && !(children[nFirst].nStyle & WS_GROUP))
+        --nFirst;
+    size_t nEnd = nAt + 1;
+    while (nEnd < n && !(children[nEnd].nStyle & WS_GROUP))
+        ++nEnd;
+    const size_t nSize = nEnd - nFirst;
+    for (size_t k = 1; k < nSize; ++k) {
+        const size_t i =
+            nFirst + (bPrevious ? (nAt - nFirst + nSize - k) % nSize : (nAt - nFirst + k) % nSize);
+        if (Usable(children[i]))
+            return children[i].hwnd;
+    }
+    return hwndControl;
+}
+
+BOOL WINAPI IsDialogMessageA(HWND hwndDialog, LPMSG pMsg)
+{
+    if (!hwndDialog || !IsWindow(hwndDialog))
+        return FALSE;
+    if (pMsg->hwnd != hwndDialog && !IsChild(hwndDialog, pMsg->hwnd))
+        return FALSE;
+    const LPARAM pMsgParam = reinterpret_cast<LPARAM>(pMsg);
+    switch (pMsg->message) {
+        case WM_KEYDOWN: {
+            const LRESULT nCode = SendMessageA(pMsg->hwnd, WM_GETDLGCODE, pMsg->wParam, pMsgParam);
+            if (nCode & DLGC_WANTMESSAGE)
+                break;
+            switch (pMsg->wParam) {
+                case VK_TAB:
+                    if (nCode & DLGC_WANTTAB)
+                        break;
+                    SendMessageA(hwndDialog, WM_NEXTDLGCTL,
+                                 (GetKeyState(VK_SHIFT) & 0x8000) ? 1 : 0, 0);
+                    return TRUE;
+                case VK_RIGHT:
+                case VK_DOWN:
+                case VK_LEFT:
+                case VK_UP: {
+                    if (nCode & DLGC_WANTARROWS)
+                        break;
+                    const BOOL bPrevious = pMsg->wParam == VK_LEFT || pMsg->wParam == VK_UP;
+                    HWND hwndNext = GetNextDlgGroupItem(hwndDialog, GetFocus(), bPrevious);
+                    if (hwndNext)
+                        SendMessageA(hwndDialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hwndNext),
+                                     TRUE);
+                    return TRUE;
+                }
+                case VK_CANCEL:
+                case VK_ESCAPE:
+                    SendMessageA(hwndDialog, WM_COMMAND, IDCANCEL,
+                                 reinterpret_cast<LPARAM>(GetDlgItem(hwndDialog, IDCANCEL)));
+                    return TRUE;
+                case VK_EXECUTE:
+                case VK_RETURN:
+                    PressEnter(hwndDialog);
+                    return TRUE;
+                default:
+                    break;
+            }
+            break;
+        }
+        case WM_CHAR: {
+            const LRESULT nCode = SendMessageA(pMsg->hwnd, WM_GETDLGCODE, pMsg->wParam, pMsgParam);
+            if (nCode & (DLGC_WANTCHARS | DLGC_WANTMESSAGE))
+                break;
+            if (pMsg->wParam == '\t' && (nCode & DLGC_WANTTAB))
+                break;
+            if (ChooseByMnemonic(hwndDialog, pMsg->hwnd,
+                                 static_cast<char16_t>(pMsg->wParam & 0xFF)))
+                return TRUE;
+            break;
+        }
+        case WM_SYSCHAR:
+            if (ChooseByMnemonic(hwndDialog, pMsg->hwnd,
+                                 static_cast<char16_t>(pMsg->wParam & 0xFF)))
+                return TRUE;
+            break;
+        default:
+            break;
+    }
+    TranslateMessage(pMsg);
+    DispatchMessageA(pMsg);
+    return TRUE;
+}

@@ -1,0 +1,244 @@
+// The keyboard focus, the active window and the mouse capture, each kept per thread as
+// Windows keeps them per message queue, and the state of the shift keys.
+#include "platform/sim/windows/WindowSystem.h"
+
+#include <algorithm>
+
+using sim::Lock;
+using sim::SetError;
+using sim::World;
+
+namespace sim::win {
+
+namespace {
+
+// The active window comes to the top, with the windows it owns above it.
+void BringToTop(Lock& lk, HWND hwnd)
+{
+    State& s = S(lk);
+    auto& v = s.topLevel;
+    v.erase(std::remove(v.begin(), v.end(), hwnd), v.end());
+    v.insert(v.begin(), hwnd);
+    std::vector<HWND> owned;
+    for (HWND h : v)
+        if (Window* p = Find(lk, h); p && p->hwndOwner == hwnd)
+            owned.push_back(h);
+    for (auto it = owned.rbegin(); it != owned.rend(); ++it) {
+        v.erase(std::remove(v.begin(), v.end(), *it), v.end());
+        v.insert(v.begin(), *it);
+    }
+}
+
+bool CanBeActive(const Window& w, DWORD nThread)
+{
+    return w.nThread == nThread && !w.hwndParent && (w.nStyle & WS_VISIBLE) &&
+           !(w.nStyle & WS_DISABLED) && !w.bIconic &&
+           !(w.pClass->pfnTransparent && w.pClass->pfnTransparent(w.nStyle)) &&
+           w.life == Life::Alive;
+}
+
+}  // namespace
+
+HWND SetFocusInternal(HWND hwnd)
+{
+    HWND hwndTop = nullptr;
+    {
+        World& w = World::Get();
+        Lock lk = w.Acquire();
+        State& s = S(lk);
+        const DWORD nThread = CurrentThread(lk);
+        if (s.focus[nThread] == hwnd)
+            return hwnd;
+        if (hwnd) {
+            Window* p = Find(lk, hwnd);
+            if (!p) {
+                SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+                return nullptr;
+            }
+            if (p->nThread != nThread || !IsUsable(lk, *p))
+                return nullptr;
+            hwndTop = TopLevelOf(lk, hwnd);
+            if (Window* pTop = Find(lk, hwndTop); pTop && pTop->bIconic)
+                return nullptr;
+            if (s.active[nThread] == hwndTop)
+                hwndTop = nullptr;
+        }
+    }
+    if (hwndTop)
+        SetActiveWindow(hwndTop);
+
+    HWND hwndOld = nullptr;
+    {
+        World& w = World::Get();
+        Lock lk = w.Acquire();
+        State& s = S(lk);
+        const DWORD nThread = CurrentThread(lk);
+        hwndOld = s.focus[nThread];
+        if (hwndOld == hwnd)
+            return hwndOld;
+        if (hwnd && !Find(lk, hwnd))
+            return nullptr;
+        s.focus[nThread] = hwnd;
+        if (hwnd) {
+            Window* p = Find(lk, hwnd);
+            if (Window* pDialog = DialogOf(lk, p->hwndParent))
+                pDialog->pDialog->hwndFocus = hwnd;
+        }
+        if (hwndOld && !Find(lk, hwndOld))
+            hwndOld = nullptr;
+    }
+    if (hwndOld)
+        SendMessageA(hwndOld, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
+    if (hwnd && IsWindow(hwnd))
+        SendMessageA(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(hwndOld), 0);
+    return hwndOld;
+}
+
+void ActivateOther(HWND hwndLeaving)
+{
+    HWND hwndNext = nullptr;
+    {
+        World& w = World::Get();
+        Lock lk = w.Acquire();
+        State& s = S(lk);
+        const DWORD nThread = CurrentThread(lk);
+        Window* pLeaving = Find(lk, hwndLeaving);
+        if (Window* pOwner = pLeaving ? Find(lk, pLeaving->hwndOwner) : nullptr;
+            pOwner && CanBeActive(*pOwner, nThread))
+            hwndNext = pOwner->hwnd;
+        for (HWND h : s.topLevel) {
+            if (hwndNext)
+                break;
+            Window* p = Find(lk, h);
+            if (p && h != hwndLeaving && CanBeActive(*p, nThread))
+                hwndNext = h;
+        }
+        if (!hwndNext) {
+            if (s.active[nThread] == hwndLeaving)
+                s.active[nThread] = nullptr;
+            if (s.hwndForeground == hwndLeaving)
+                s.hwndForeground = nullptr;
+        }
+    }
+    if (hwndNext) {
+        SetActiveWindow(hwndNext);
+        return;
+    }
+    if (IsWindow(hwndLeaving))
+        SendMessageA(hwndLeaving, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, IsIconic(hwndLeaving)), 0);
+    SetFocusInternal(nullptr);
+}
+
+}  // namespace sim::win
+
+using namespace sim::win;
+
+HWND WINAPI SetFocus(HWND hwnd)
+{
+    return SetFocusInternal(hwnd);
+}
+
+HWND WINAPI GetFocus(void)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    return S(lk).focus[CurrentThread(lk)];
+}
+
+HWND WINAPI SetActiveWindow(HWND hwnd)
+{
+    HWND hwndOld = nullptr;
+    {
+        World& w = World::Get();
+        Lock lk = w.Acquire();
+        State& s = S(lk);
+        const DWORD nThread = CurrentThread(lk);
+        hwndOld = s.active[nThread];
+        if (hwnd) {
+            Window* p = Find(lk, TopLevelOf(lk, hwnd));
+            if (!p) {
+                SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+                return nullptr;
+            }
+            if (p->nThread != nThread || (p->nStyle & WS_DISABLED))
+                return nullptr;
+            hwnd = p->hwnd;
+            BringToTop(lk, hwnd);
+            s.hwndForeground = hwnd;
+        }
+        if (hwndOld == hwnd)
+            return hwndOld;
+        s.active[nThread] = hwnd;
+        if (hwndOld && !Find(lk, hwndOld))
+            hwndOld = nullptr;
+    }
+    if (hwndOld)
+        SendMessageA(hwndOld, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, IsIconic(hwndOld)),
+                     reinterpret_cast<LPARAM>(hwnd));
+    if (hwnd)
+        SendMessageA(hwnd, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, IsIconic(hwnd)),
+                     reinterpret_cast<LPARAM>(hwndOld));
+    else
+        SetFocusInternal(nullptr);
+    return hwndOld;
+}
+
+HWND WINAPI GetActiveWindow(void)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    return S(lk).active[CurrentThread(lk)];
+}
+
+HWND WINAPI GetForegroundWindow(void)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    return S(lk).hwndForeground;
+}
+
+BOOL WINAPI SetForegroundWindow(HWND hwnd)
+{
+    SetActiveWindow(hwnd);
+    return GetActiveWindow() == hwnd;
+}
+
+HWND WINAPI SetCapture(HWND hwnd)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    HWND& hCapture = S(lk).capture[CurrentThread(lk)];
+    const HWND hwndOld = hCapture;
+    hCapture = Find(lk, hwnd) ? hwnd : nullptr;
+    return hwndOld;
+}
+
+BOOL WINAPI ReleaseCapture(void)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    S(lk).capture[CurrentThread(lk)] = nullptr;
+    return TRUE;
+}
+
+HWND WINAPI GetCapture(void)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    return S(lk).capture[CurrentThread(lk)];
+}
+
+SHORT WINAPI GetKeyState(INT nVirtualKey)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    const State& s = S(lk);
+    const bool bDown =
+        (nVirtualKey == VK_SHIFT && s.bShiftDown) || (nVirtualKey == VK_MENU && s.bAltDown);
+    return bDown ? static_cast<SHORT>(0x8000) : 0;
+}
+
+SHORT WINAPI GetAsyncKeyState(INT nVirtualKey)
+{
+    return GetKeyState(nVirtualKey);
+}

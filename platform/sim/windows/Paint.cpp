@@ -1,0 +1,225 @@
+// Painting and the little of GDI that windows use: update regions (one flag per window, the
+// whole window), WM_PAINT made up by the queue, device contexts, and icons drawn, which are
+// recorded for tests to read.
+#include "platform/sim/windows/WindowSystem.h"
+
+using sim::Lock;
+using sim::SetError;
+using sim::ThreadState;
+using sim::World;
+
+namespace sim::win {
+
+namespace {
+
+bool Paintable(Lock& lk, const Window& w, DWORD nThread, HWND hwndFilter)
+{
+    if (!w.bNeedPaint || w.nThread != nThread || w.life == Life::Destroying || !IsShown(lk, w))
+        return false;
+    return !hwndFilter || w.hwnd == hwndFilter || IsDescendant(lk, hwndFilter, w.hwnd);
+}
+
+// Parents before their children, top-level windows in z-order.
+HWND FirstToPaint(Lock& lk, HWND hwnd, DWORD nThread, HWND hwndFilter)
+{
+    Window* p = Find(lk, hwnd);
+    if (!p)
+        return nullptr;
+    if (Paintable(lk, *p, nThread, hwndFilter))
+        return hwnd;
+    for (HWND h : p->children)
+        if (HWND hFound = FirstToPaint(lk, h, nThread, hwndFilter))
+            return hFound;
+    return nullptr;
+}
+
+}  // namespace
+
+void Invalidate(Lock& lk, Window& w, bool bErase, bool bChildren)
+{
+    w.bNeedPaint = true;
+    w.bErase = w.bErase || bErase;
+    if (bChildren)
+        for (HWND h : w.children)
+            if (Window* p = Find(lk, h))
+                Invalidate(lk, *p, bErase, true);
+    World& world = World::Get();
+    if (auto pThread = world.FindThread(w.nThread))
+        world.Wake(*pThread);
+}
+
+bool SynthesizePaint(Lock& lk, ThreadState& self, HWND hwndFilter, UINT, UINT, MSG* pMsg)
+{
+    for (HWND hTop : S(lk).topLevel) {
+        if (HWND h = FirstToPaint(lk, hTop, self.nId, hwndFilter)) {
+            *pMsg = MSG{};
+            pMsg->hwnd = h;
+            pMsg->message = WM_PAINT;
+            pMsg->time = static_cast<DWORD>(World::Get().Now() / 1000);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace sim::win
+
+using namespace sim::win;
+
+HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT pPaint)
+{
+    HDC hdc = nullptr;
+    bool bErase = false;
+    {
+        World& w = World::Get();
+        Lock lk = w.Acquire();
+        Window* p = Find(lk, hwnd);
+        if (!p) {
+            SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+            return nullptr;
+        }
+        State& s = S(lk);
+        hdc = reinterpret_cast<HDC>(s.nNextDc);
+        s.nNextDc += 4;
+        s.dcs[hdc] = DeviceContext{hwnd, true};
+        bErase = p->bErase;
+        p->bErase = false;
+        p->bNeedPaint = false;
+        ++p->nPaints;
+        *pPaint = PAINTSTRUCT{};
+        pPaint->hdc = hdc;
+        pPaint->rcPaint = ClientRectOf(*p);
+    }
+    pPaint->fErase = bErase && !SendMessageA(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0);
+    return hdc;
+}
+
+BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT* pPaint)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    if (S(lk).dcs.erase(pPaint->hdc) == 0)
+        w.Misuse("EndPaint without BeginPaint");
+    return TRUE;
+}
+
+BOOL WINAPI InvalidateRect(HWND hwnd, const RECT*, BOOL bErase)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    if (!hwnd) {
+        for (auto& [h, p] : S(lk).windows)
+            Invalidate(lk, *p, bErase != FALSE, false);
+        return TRUE;
+    }
+    Window* p = Find(lk, hwnd);
+    if (!p) {
+        SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    Invalidate(lk, *p, bErase != FALSE, false);
+    return TRUE;
+}
+
+BOOL WINAPI ValidateRect(HWND hwnd, const RECT*)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    Window* p = Find(lk, hwnd);
+    if (!p)
+        return FALSE;
+    p->bNeedPaint = false;
+    p->bErase = false;
+    return TRUE;
+}
+
+BOOL WINAPI GetUpdateRect(HWND hwnd, LPRECT pRect, BOOL)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    Window* p = Find(lk, hwnd);
+    if (!p)
+        return FALSE;
+    if (pRect)
+        *pRect = p->bNeedPaint ? ClientRectOf(*p) : RECT{0, 0, 0, 0};
+    return p->bNeedPaint;
+}
+
+BOOL WINAPI UpdateWindow(HWND hwnd)
+{
+    bool bPaint = false;
+    {
+        World& w = World::Get();
+        Lock lk = w.Acquire();
+        Window* p = Find(lk, hwnd);
+        if (!p)
+            return FALSE;
+        bPaint = p->bNeedPaint && IsShown(lk, *p);
+    }
+    if (bPaint)
+        SendMessageA(hwnd, WM_PAINT, 0, 0);
+    return TRUE;
+}
+
+HDC WINAPI GetDC(HWND hwnd)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    if (hwnd && !Find(lk, hwnd))
+        return nullptr;
+    State& s = S(lk);
+    HDC hdc = reinterpret_cast<HDC>(s.nNextDc);
+    s.nNextDc += 4;
+    s.dcs[hdc] = DeviceContext{hwnd, false};
+    return hdc;
+}
+
+INT WINAPI ReleaseDC(HWND, HDC hdc)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    return S(lk).dcs.erase(hdc) ? 1 : 0;
+}
+
+BOOL WINAPI DrawIconEx(HDC hdc, INT x, INT y, HICON hIcon, INT, INT, UINT, HBRUSH, UINT)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    State& s = S(lk);
+    auto it = s.dcs.find(hdc);
+    if (it == s.dcs.end() || !s.icons.count(hIcon)) {
+        SetError(lk, ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    s.drawnIcons.push_back(sim::DrawIconRecord{it->second.hwnd, x, y, hIcon, it->second.bPaint});
+    return TRUE;
+}
+
+BOOL WINAPI DrawIcon(HDC hdc, INT x, INT y, HICON hIcon)
+{
+    return DrawIconEx(hdc, x, y, hIcon, 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
+}
+
+HGDIOBJ WINAPI GetStockObject(INT nObject)
+{
+    return reinterpret_cast<HGDIOBJ>(static_cast<uintptr_t>(0x50000 + nObject * 4));
+}
+
+HFONT WINAPI CreateFontIndirectA(const LOGFONTA*)
+{
+    static uintptr_t nNext = 0x60000;
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    nNext += 4;
+    return reinterpret_cast<HFONT>(nNext);
+}
+
+BOOL WINAPI DeleteObject(HGDIOBJ)
+{
+    return TRUE;
+}
+
+HGDIOBJ WINAPI SelectObject(HDC, HGDIOBJ)
+{
+    return GetStockObject(SYSTEM_FONT);
+}

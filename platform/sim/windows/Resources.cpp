@@ -1,0 +1,358 @@
+// The program's module and its resources, read from the compiled resource script that the
+// program hands over at start (the bytes of a .res file), and the icons loaded from them.
+#include "platform/sim/windows/WindowSystem.h"
+
+#include <cstring>
+#include <unistd.h>
+
+using sim::Lock;
+using sim::SetError;
+using sim::World;
+
+namespace sim::win {
+
+namespace {
+
+const HINSTANCE MODULE = reinterpret_cast<HINSTANCE>(0x400000);
+
+// Filled once, while the program starts and before any thread runs; read-only afterwards.
+std::vector<ResourceEntry>& Entries()
+{
+    static auto* pEntries = new std::vector<ResourceEntry>;
+    return *pEntries;
+}
+
+template <class T>
+T Read(const unsigned char* p)
+{
+    T value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+}
+
+// A name or ordinal of a .res header; the key is "#n" for an ordinal, else the name in capitals.
+std::u16string ReadId(const unsigned char*& p)
+{
+    if (Read<WORD>(p) == 0xFFFF) {
+        const WORD nOrdinal = Read<WORD>(p + 2);
+        p += 4;
+        return u"#" + std::u16string(FromAnsi(std::to_string(nOrdinal).c_str()));
+    }
+    std::u16string name;
+    for (;; p += 2) {
+        const char16_t c = Read<char16_t>(p);
+        if (!c)
+            break;
+        name += FoldCase(c);
+    }
+    p += 2;
+    return name;
+}
+
+std::u16string KeyOf(LPCSTR psz)
+{
+    if (IS_INTRESOURCE(psz))
+        return u"#" + FromAnsi(std::to_string(reinterpret_cast<uintptr_t>(psz)).c_str());
+    std::u16string key = FromAnsi(psz);
+    if (!key.empty() && key[0] == u'#')
+        return u"#" + FromAnsi(std::to_string(std::atoi(psz + 1)).c_str());
+    for (char16_t& c : key)
+        c = FoldCase(c);
+    return key;
+}
+
+const ResourceEntry* FindEntry(const std::u16string& name, const std::u16string& type)
+{
+    for (const ResourceEntry& e : Entries())
+        if (e.name == name && e.type == type)
+            return &e;
+    return nullptr;
+}
+
+bool IsEntry(const void* p)
+{
+    for (const ResourceEntry& e : Entries())
+        if (&e == p)
+            return true;
+    return false;
+}
+
+HICON NewIcon(Lock& lk, const Icon& icon)
+{
+    State& s = S(lk);
+    const HICON h = reinterpret_cast<HICON>(s.nNextIcon);
+    s.nNextIcon += 4;
+    s.icons[h] = icon;
+    return h;
+}
+
+// The image of an icon group that suits the display's icon size, as LoadIcon picks it.
+bool IconFromGroup(const ResourceEntry& group, Icon* pIcon)
+{
+    if (group.nSize < 6)
+        return false;
+    const unsigned char* p = group.pData;
+    const WORD nCount = Read<WORD>(p + 4);
+    int nBest = -1;
+    for (WORD i = 0; i < nCount && 6u + 14u * (i + 1u) <= group.nSize; ++i) {
+        const unsigned char* pEntry = p + 6 + 14 * i;
+        const int cx = pEntry[0] ? pEntry[0] : 256;
+        if (nBest < 0 || cx == GetSystemMetrics(SM_CXICON))
+            nBest = i;
+    }
+    if (nBest < 0)
+        return false;
+    const WORD nId = Read<WORD>(p + 6 + 14 * nBest + 12);
+    const ResourceEntry* pImage =
+        FindEntry(u"#" + FromAnsi(std::to_string(nId).c_str()), u"#3" /* RT_ICON */);
+    if (!pImage || pImage->nSize < sizeof(BITMAPINFOHEADER))
+        return false;
+    const auto header = Read<BITMAPINFOHEADER>(pImage->pData);
+    pIcon->cx = header.biWidth;
+    pIcon->cy = header.biHeight / 2;  // the colour rows and the mask rows
+    pIcon->nBitsPerPixel = header.biBitCount;
+    return true;
+}
+
+}  // namespace
+
+HINSTANCE ModuleHandle()
+{
+    return MODULE;
+}
+
+const ResourceEntry* FindResourceEntry(LPCSTR pszName, LPCSTR pszType)
+{
+    return FindEntry(KeyOf(pszName), KeyOf(pszType));
+}
+
+HICON LoadIconLocked(Lock& lk, HINSTANCE hInstance, LPCSTR pszName)
+{
+    State& s = S(lk);
+    std::string key;
+    Icon icon;
+    if (!hInstance) {
+        const uintptr_t nId = reinterpret_cast<uintptr_t>(pszName);
+        if (!IS_INTRESOURCE(pszName) || nId < 32512 || nId > 32518) {
+            SetError(lk, ERROR_RESOURCE_NAME_NOT_FOUND);
+            return nullptr;
+        }
+        key = "system " + std::to_string(nId);
+        icon.nBitsPerPixel = 32;
+    } else {
+        if (hInstance != MODULE) {
+            SetError(lk, ERROR_RESOURCE_DATA_NOT_FOUND);
+            return nullptr;
+        }
+        const ResourceEntry* pGroup = FindEntry(KeyOf(pszName), u"#14" /* RT_GROUP_ICON */);
+        if (!pGroup || !IconFromGroup(*pGroup, &icon)) {
+            SetError(lk, ERROR_RESOURCE_NAME_NOT_FOUND);
+            return nullptr;
+        }
+        key = "resource " + ToAnsi(pGroup->name.substr(pGroup->name[0] == u'#' ? 1 : 0));
+    }
+    // A shared icon: every load gives the same handle.
+    if (auto it = s.sharedIcons.find(key); it != s.sharedIcons.end())
+        return it->second;
+    icon.source = key;
+    icon.bShared = true;
+    const HICON h = NewIcon(lk, icon);
+    s.sharedIcons[key] = h;
+    return h;
+}
+
+}  // namespace sim::win
+
+using namespace sim::win;
+
+bool sim::SetModuleResources(const void* pRes, size_t nBytes)
+{
+    const auto* pBase = static_cast<const unsigned char*>(pRes);
+    std::vector<ResourceEntry>& entries = Entries();
+    size_t nOffset = 0;
+    while (nOffset + 8 <= nBytes) {
+        const unsigned char* p = pBase + nOffset;
+        const DWORD nDataSize = Read<DWORD>(p);
+        const DWORD nHeaderSize = Read<DWORD>(p + 4);
+        const unsigned char* q = p + 8;
+        ResourceEntry e;
+        e.type = ReadId(q);
+        e.name = ReadId(q);
+        q = pBase + ((static_cast<size_t>(q - pBase) + 3) & ~size_t(3));
+        e.nLanguage = Read<WORD>(q + 6);
+        e.pData = p + nHeaderSize;
+        e.nSize = nDataSize;
+        // The first entry of a .res file is an empty marker.
+        if (nDataSize != 0 && e.type != u"#0")
+            entries.push_back(e);
+        nOffset = (nOffset + nHeaderSize + nDataSize + 3) & ~size_t(3);
+    }
+    return true;
+}
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR pszModule)
+{
+    if (!pszModule)
+        return MODULE;
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    SetError(lk, ERROR_MOD_NOT_FOUND);
+    return nullptr;
+}
+
+DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR pszBuffer, DWORD nSize)
+{
+    if (hModule && hModule != MODULE)
+        return 0;
+    // The host program, as a Windows path: C:\<name>.exe
+    char self[512] = {};
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string name = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string("program");
+    name = "C:\\" + name.substr(name.rfind('/') + 1) + ".exe";
+    if (nSize == 0)
+        return 0;
+    const size_t nCopy = std::min<size_t>(name.size(), nSize - 1);
+    std::memcpy(pszBuffer, name.data(), nCopy);
+    pszBuffer[nCopy] = '\0';
+    return static_cast<DWORD>(nCopy);
+}
+
+HRSRC WINAPI FindResourceA(HMODULE hModule, LPCSTR pszName, LPCSTR pszType)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    if (hModule && hModule != MODULE) {
+        SetError(lk, ERROR_RESOURCE_DATA_NOT_FOUND);
+        return nullptr;
+    }
+    const ResourceEntry* p = FindResourceEntry(pszName, pszType);
+    if (!p) {
+        SetError(lk, ERROR_RESOURCE_NAME_NOT_FOUND);
+        return nullptr;
+    }
+    return reinterpret_cast<HRSRC>(const_cast<ResourceEntry*>(p));
+}
+
+HGLOBAL WINAPI LoadResource(HMODULE, HRSRC hResource)
+{
+    if (!IsEntry(hResource))
+        return nullptr;
+    const auto* p = reinterpret_cast<const ResourceEntry*>(hResource);
+    return const_cast<unsigned char*>(p->pData);
+}
+
+LPVOID WINAPI LockResource(HGLOBAL hData)
+{
+    return hData;
+}
+
+DWORD WINAPI SizeofResource(HMODULE, HRSRC hResource)
+{
+    if (!IsEntry(hResource))
+        return 0;
+    return reinterpret_cast<const ResourceEntry*>(hResource)->nSize;
+}
+
+BOOL WINAPI FreeResource(HGLOBAL)
+{
+    return FALSE;
+}
+
+HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR pszName)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    return LoadIconLocked(lk, hInstance, pszName);
+}
+
+HANDLE WINAPI LoadImageA(HINSTANCE hInstance, LPCSTR pszName, UINT nType, INT, INT, UINT nFlags)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    if (nType != IMAGE_ICON) {
+        w.Misuse("LoadImageA of anything but an icon is not simulated");
+        return nullptr;
+    }
+    const HICON hShared = LoadIconLocked(lk, hInstance, pszName);
+    if (!hShared || (nFlags & LR_SHARED))
+        return hShared;
+    State& s = S(lk);
+    Icon copy = s.icons[hShared];
+    copy.bShared = false;
+    const HICON h = reinterpret_cast<HICON>(s.nNextIcon);
+    s.nNextIcon += 4;
+    s.icons[h] = copy;
+    return h;
+}
+
+BOOL WINAPI DestroyIcon(HICON hIcon)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    State& s = S(lk);
+    auto it = s.icons.find(hIcon);
+    if (it == s.icons.end()) {
+        SetError(lk, ERROR_INVALID_CURSOR_HANDLE);
+        return FALSE;
+    }
+    if (it->second.bShared) {
+        w.Misuse("DestroyIcon of a shared icon (from LoadIconA), which its module owns");
+        return TRUE;
+    }
+    s.icons.erase(it);
+    return TRUE;
+}
+
+HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR)
+{
+    return reinterpret_cast<HCURSOR>(0x70010);
+}
+
+HCURSOR WINAPI SetCursor(HCURSOR hCursor)
+{
+    return hCursor;
+}
+
+HRSRC WINAPI FindResourceExA(HMODULE hModule, LPCSTR pszType, LPCSTR pszName, WORD nLanguage)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    if (hModule && hModule != MODULE) {
+        SetError(lk, ERROR_RESOURCE_DATA_NOT_FOUND);
+        return nullptr;
+    }
+    const std::u16string name = KeyOf(pszName);
+    const std::u16string type = KeyOf(pszType);
+    for (const ResourceEntry& e : Entries())
+        if (e.name == name && e.type == type && e.nLanguage == nLanguage)
+            return reinterpret_cast<HRSRC>(const_cast<ResourceEntry*>(&e));
+    SetError(lk, ERROR_RESOURCE_LANG_NOT_FOUND);
+    return nullptr;
+}
+
+INT WINAPI MultiByteToWideChar(UINT nCodePage, DWORD, LPCSTR pszText, INT nLength, LPWSTR pBuffer,
+                               INT nMax)
+{
+    // Code page 932 is the program's and the only one simulated; CP_ACP is the same.
+    if (nCodePage != 932 && nCodePage != CP_ACP) {
+        World& w = World::Get();
+        Lock lk = w.Acquire();
+        SetError(lk, ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    std::u16string text = FromAnsi(pszText, nLength < 0 ? -1 : nLength);
+    if (nLength < 0)
+        text += u'\0';
+    const INT n = static_cast<INT>(text.size());
+    if (nMax == 0)
+        return n;
+    if (n > nMax) {
+        World& w = World::Get();
+        Lock lk = w.Acquire();
+        SetError(lk, ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    for (INT i = 0; i < n; ++i)
+        pBuffer[i] = static_cast<WCHAR>(text[static_cast<size_t>(i)]);
+    return n;
+}

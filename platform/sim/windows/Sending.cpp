@@ -1,0 +1,336 @@
+// Window messages: sent straight to the window procedure on the window's own thread, posted
+// to the thread's queue, dispatched from it, made up by the queue (WM_PAINT, WM_TIMER) and
+// translated from keys to characters; and the default window procedure.
+#include "platform/sim/windows/WindowSystem.h"
+
+#include <cstdio>
+
+using sim::Lock;
+using sim::SetError;
+using sim::ThreadState;
+using sim::World;
+
+namespace sim::win {
+
+bool SynthesizePaint(Lock& lk, ThreadState& self, HWND hwndFilter, UINT nMin, UINT nMax, MSG* pMsg);
+bool SynthesizeTimer(Lock& lk, ThreadState& self, HWND hwndFilter, UINT nMin, UINT nMax,
+                     UINT nRemove, MSG* pMsg);
+
+namespace {
+
+bool InRange(UINT nMessage, UINT nMin, UINT nMax)
+{
+    return (nMin == 0 && nMax == 0) || (nMin <= nMessage && nMessage <= nMax);
+}
+
+// The kernel's queues call these with the world lock held; they receive no Lock of their own,
+// and the functions of this room only need one as a reminder that the lock is held.
+bool Synthesize(ThreadState& self, HWND hwnd, UINT nMin, UINT nMax, UINT nRemove, MSG* pMsg)
+{
+    Lock held;
+    if (InRange(WM_PAINT, nMin, nMax) && SynthesizePaint(held, self, hwnd, nMin, nMax, pMsg))
+        return true;
+    return InRange(WM_TIMER, nMin, nMax) &&
+           SynthesizeTimer(held, self, hwnd, nMin, nMax, nRemove, pMsg);
+}
+
+bool WindowFilter(HWND hwnd, HWND msgHwnd)
+{
+    Lock held;
+    return IsDescendant(held, hwnd, msgHwnd);
+}
+
+LRESULT Dispatch(const MSG& msg)
+{
+    WNDPROC pfnProc = nullptr;
+    TIMERPROC pfnTimer = nullptr;
+    std::shared_ptr<Window> pKeep;
+    {
+        World& w = World::Get();
+        Lock lk = w.Acquire();
+        pKeep = FindShared(lk, msg.hwnd);
+        if (!pKeep || pKeep->nThread != CurrentThread(lk))
+            return 0;
+        if (msg.message == WM_TIMER && msg.lParam) {
+            // Only a timer procedure that a timer of this window has is called.
+            for (const Timer& t : S(lk).timers)
+                if (t.hwnd == msg.hwnd && reinterpret_cast<LPARAM>(t.pfnProc) == msg.lParam)
+                    pfnTimer = t.pfnProc;
+            if (!pfnTimer)
+                return 0;
+        }
+        pfnProc = pKeep->pfnProc;
+    }
+    if (pfnTimer) {
+        pfnTimer(msg.hwnd, WM_TIMER, msg.wParam, GetTickCount());
+        return 0;
+    }
+    return pfnProc ? pfnProc(msg.hwnd, msg.message, msg.wParam, msg.lParam) : 0;
+}
+
+const bool g_bRegistered = [] {
+    World& w = World::Get();
+    w.m_pfnSynthesize = Synthesize;
+    w.m_pfnWindowFilter = WindowFilter;
+    w.m_pfnDispatch = Dispatch;
+    return true;
+}();
+
+// The character a key gives, as the US keyboard layout gives it; 0 for none.
+char CharacterOf(UINT nKey, bool bShift)
+{
+    if (nKey >= 'A' && nKey <= 'Z')
+        return static_cast<char>(bShift ? nKey : nKey + 32);
+    if (nKey >= '0' && nKey <= '9')
+        return static_cast<char>(nKey);
+    switch (nKey) {
+        case VK_RETURN:
+            return '\r';
+        case VK_ESCAPE:
+            return 0x1B;
+        case VK_TAB:
+            return '\t';
+        case VK_BACK:
+            return '\b';
+        case VK_SPACE:
+            return ' ';
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+bool PostLocked(Lock& lk, HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam, POINT pt)
+{
+    Window* p = Find(lk, hwnd);
+    if (!p)
+        return false;
+    World& w = World::Get();
+    auto pThread = w.FindThread(p->nThread);
+    if (!pThread || !pThread->bHasQueue)
+        return false;
+    MSG msg{};
+    msg.hwnd = hwnd;
+    msg.message = nMessage;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    msg.time = static_cast<DWORD>(w.Now() / 1000);
+    msg.pt = pt;
+    pThread->posted.push_back(msg);
+    w.Wake(*pThread);
+    return true;
+}
+
+void NotifyParent(HWND hwndControl, UINT nCode)
+{
+    HWND hwndParent = nullptr;
+    LONG_PTR nId = 0;
+    {
+        World& w = World::Get();
+        Lock lk = w.Acquire();
+        Window* p = Find(lk, hwndControl);
+        if (!p)
+            return;
+        hwndParent = p->hwndParent;
+        nId = p->nId;
+    }
+    if (hwndParent)
+        SendMessageA(hwndParent, WM_COMMAND, MAKEWPARAM(nId, nCode),
+                     reinterpret_cast<LPARAM>(hwndControl));
+}
+
+LRESULT SendNotify(HWND hwndControl, NMHDR* pHeader)
+{
+    HWND hwndParent = nullptr;
+    {
+        World& w = World::Get();
+        Lock lk = w.Acquire();
+        Window* p = Find(lk, hwndControl);
+        if (!p)
+            return 0;
+        hwndParent = p->hwndParent;
+        pHeader->hwndFrom = hwndControl;
+        pHeader->idFrom = static_cast<UINT_PTR>(p->nId);
+    }
+    if (!hwndParent)
+        return 0;
+    return SendMessageA(hwndParent, WM_NOTIFY, pHeader->idFrom, reinterpret_cast<LPARAM>(pHeader));
+}
+
+}  // namespace sim::win
+
+using namespace sim::win;
+
+LRESULT WINAPI SendMessageA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
+{
+    WNDPROC pfnProc = nullptr;
+    std::shared_ptr<Window> pKeep;
+    {
+        World& w = World::Get();
+        Lock lk = w.Acquire();
+        pKeep = FindShared(lk, hwnd);
+        if (!pKeep) {
+            SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        if (pKeep->nThread != CurrentThread(lk)) {
+            char what[160];
+            std::snprintf(what, sizeof what,
+                          "SendMessageA of message 0x%X to a window of another thread: a test "
+                          "reads windows through sim/windows.h and acts through its hooks",
+                          nMessage);
+            w.Misuse(what);
+            return 0;
+        }
+        pfnProc = pKeep->pfnProc;
+    }
+    return pfnProc ? pfnProc(hwnd, nMessage, wParam, lParam) : 0;
+}
+
+BOOL WINAPI PostMessageA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
+{
+    if (!hwnd)
+        return PostThreadMessageA(GetCurrentThreadId(), nMessage, wParam, lParam);
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    if (auto nResult = w.TakeFault("PostMessageA")) {
+        SetError(lk, ERROR_NOT_ENOUGH_QUOTA);
+        return static_cast<BOOL>(*nResult);
+    }
+    if (!PostLocked(lk, hwnd, nMessage, wParam, lParam, S(lk).cursor)) {
+        SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+LRESULT WINAPI CallWindowProcA(WNDPROC pfnProc, HWND hwnd, UINT nMessage, WPARAM wParam,
+                               LPARAM lParam)
+{
+    return pfnProc ? pfnProc(hwnd, nMessage, wParam, lParam) : 0;
+}
+
+BOOL WINAPI TranslateMessage(const MSG* pMsg)
+{
+    if (pMsg->message != WM_KEYDOWN && pMsg->message != WM_SYSKEYDOWN)
+        return FALSE;
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    const char c = CharacterOf(static_cast<UINT>(pMsg->wParam), S(lk).bShiftDown);
+    if (!c)
+        return FALSE;
+    // The character comes next, before what was posted after the key.
+    MSG msg = *pMsg;
+    msg.message = pMsg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR;
+    msg.wParam = static_cast<unsigned char>(c);
+    w.Current(lk).posted.push_front(msg);
+    return TRUE;
+}
+
+LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
+{
+    switch (nMessage) {
+        case WM_NCCREATE:
+            return TRUE;
+        case WM_SETTEXT: {
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            Window* p = Find(lk, hwnd);
+            if (!p)
+                return FALSE;
+            p->text = FromAnsi(reinterpret_cast<LPCSTR>(lParam));
+            p->nTextOrdinal = -1;
+            Invalidate(lk, *p, true, false);
+            return TRUE;
+        }
+        case WM_GETTEXT: {
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            Window* p = Find(lk, hwnd);
+            return p ? CopyAnsi(p->text, reinterpret_cast<LPSTR>(lParam), static_cast<int>(wParam))
+                     : 0;
+        }
+        case WM_GETTEXTLENGTH: {
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            Window* p = Find(lk, hwnd);
+            return p ? static_cast<LRESULT>(ToAnsi(p->text).size()) : 0;
+        }
+        case WM_CLOSE:
+            DestroyWindow(hwnd);
+            return 0;
+        case WM_SYSCOMMAND:
+            switch (wParam & 0xFFF0) {
+                case SC_CLOSE:
+                    SendMessageA(hwnd, WM_CLOSE, 0, 0);
+                    break;
+                case SC_MINIMIZE:
+                    ShowWindow(hwnd, SW_MINIMIZE);
+                    break;
+                case SC_RESTORE:
+                    ShowWindow(hwnd, SW_RESTORE);
+                    break;
+                default:
+                    break;
+            }
+            return 0;
+        case WM_SYSKEYDOWN:
+            if (wParam == VK_F4 && (lParam & (1 << 29)))
+                SendMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            BeginPaint(hwnd, &ps);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_ERASEBKGND:
+        case WM_ICONERASEBKGND:
+            return 1;
+        case WM_QUERYDRAGICON: {
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            Window* p = Find(lk, hwnd);
+            return p ? reinterpret_cast<LRESULT>(p->pClass->hIcon) : 0;
+        }
+        case WM_NOTIFYFORMAT:
+            // Every window of the simulation is made with the ANSI calls.
+            return NFR_ANSI;
+        case WM_SETICON: {
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            Window* p = Find(lk, hwnd);
+            if (!p)
+                return 0;
+            HICON& hIcon = wParam == ICON_BIG ? p->hIconBig : p->hIconSmall;
+            const HICON hOld = hIcon;
+            hIcon = reinterpret_cast<HICON>(lParam);
+            return reinterpret_cast<LRESULT>(hOld);
+        }
+        case WM_GETICON: {
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            Window* p = Find(lk, hwnd);
+            if (!p)
+                return 0;
+            return reinterpret_cast<LRESULT>(wParam == ICON_BIG ? p->hIconBig : p->hIconSmall);
+        }
+        case WM_NCHITTEST:
+            return HTCLIENT;
+        case WM_MOUSEACTIVATE:
+            return MA_ACTIVATE;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam))
+                SetFocus(hwnd);
+            return 0;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORDLG:
+            return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+        default:
+            return 0;
+    }
+}

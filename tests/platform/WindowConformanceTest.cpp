@@ -1,0 +1,291 @@
+// Windows and their messages as the program relies on them: classes, sent and posted messages,
+// the order of destruction, timers, painting, minimising, dialog boxes over their owner, and
+// tooltips that ask the tool's window for their text.
+#include "tests/platform/DialogHarness.h"
+#include "tests/support/PlatformTest.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+class Windows : public PlatformTest
+{
+};
+
+struct Message
+{
+    HWND hwnd;
+    UINT nMessage;
+};
+std::vector<Message> g_log;
+
+bool Logged(UINT nMessage)
+{
+    return nMessage == WM_NCCREATE || nMessage == WM_CREATE || nMessage == WM_DESTROY ||
+           nMessage == WM_NCDESTROY || (nMessage >= WM_USER && nMessage < WM_USER + 16);
+}
+
+LRESULT CALLBACK ProbeProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
+{
+    if (Logged(nMessage))
+        g_log.push_back(Message{hwnd, nMessage});
+    if (nMessage == WM_USER)
+        return static_cast<LRESULT>(wParam * 2);
+    return DefWindowProcA(hwnd, nMessage, wParam, lParam);
+}
+
+const char PROBE[] = "SorvantaProbe";
+
+TEST_F(Windows, AWindowOfAClassNobodyRegisteredIsNotMade)
+{
+    SetLastError(0);
+    EXPECT_EQ(CreateWindowExA(0, "SorvantaNoSuchClass", "x", WS_POPUP, 0, 0, 10, 10, nullptr,
+                              nullptr, GetModuleHandleA(nullptr), nullptr),
+              nullptr);
+    // Windows says ERROR_CANNOT_FIND_WND_CLASS, and so does the simulation; Wine says
+    // ERROR_CLASS_DOES_NOT_EXIST.
+    const DWORD nError = GetLastError();
+    EXPECT_TRUE(nError == ERROR_CANNOT_FIND_WND_CLASS || nError == ERROR_CLASS_DOES_NOT_EXIST)
+        << nError;
+}
+
+TEST_F(Windows, SentMessagesArriveAtOncePostedOnesInOrderAndDestructionGoesParentFirst)
+{
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = ProbeProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = PROBE;
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    g_log.clear();
+    const HWND hwndParent = CreateWindowExA(0, PROBE, "parent", WS_POPUP, 0, 0, 100, 100, nullptr,
+                                            nullptr, wc.hInstance, nullptr);
+    const HWND hwndChild =
+        CreateWindowExA(0, PROBE, "child", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, hwndParent,
+                        reinterpret_cast<HMENU>(5), wc.hInstance, nullptr);
+    ASSERT_NE(hwndChild, nullptr);
+    EXPECT_EQ(GetDlgCtrlID(hwndChild), 5);
+    EXPECT_EQ(GetParent(hwndChild), hwndParent);
+    ASSERT_EQ(g_log.size(), 4u);
+    EXPECT_EQ(g_log[0].nMessage, UINT(WM_NCCREATE));
+    EXPECT_EQ(g_log[1].nMessage, UINT(WM_CREATE));
+
+    g_log.clear();
+    EXPECT_EQ(SendMessageA(hwndParent, WM_USER, 21, 0), 42);
+    EXPECT_EQ(g_log.size(), 1u);
+    for (UINT n = 1; n <= 3; ++n)
+        EXPECT_TRUE(PostMessageA(n == 2 ? hwndChild : hwndParent, WM_USER + n, 0, 0));
+    EXPECT_EQ(g_log.size(), 1u) << "posted messages wait for the loop";
+    DialogHarness::Pump();
+    ASSERT_EQ(g_log.size(), 4u);
+    for (UINT n = 1; n <= 3; ++n)
+        EXPECT_EQ(g_log[n].nMessage, WM_USER + n);
+    EXPECT_EQ(g_log[2].hwnd, hwndChild);
+
+    g_log.clear();
+    EXPECT_TRUE(DestroyWindow(hwndParent));
+    ASSERT_EQ(g_log.size(), 4u);
+    EXPECT_EQ(g_log[0].hwnd, hwndParent);
+    EXPECT_EQ(g_log[0].nMessage, UINT(WM_DESTROY));
+    EXPECT_EQ(g_log[1].hwnd, hwndChild);
+    EXPECT_EQ(g_log[1].nMessage, UINT(WM_DESTROY));
+    EXPECT_EQ(g_log[2].hwnd, hwndChild);
+    EXPECT_EQ(g_log[2].nMessage, UINT(WM_NCDESTROY));
+    EXPECT_EQ(g_log[3].hwnd, hwndParent);
+    EXPECT_EQ(g_log[3].nMessage, UINT(WM_NCDESTROY));
+    EXPECT_FALSE(IsWindow(hwndChild));
+    EXPECT_FALSE(PostMessageA(hwndParent, WM_USER, 0, 0));
+    EXPECT_TRUE(UnregisterClassA(PROBE, wc.hInstance));
+}
+
+TEST_F(Windows, TimersArriveAsWmTimerUntilKilledAndEndWithTheirWindow)
+{
+    {
+        DialogHarness panel(IDD_PANEL);
+        ASSERT_NE(SetTimer(panel.Handle(), 7, 50, nullptr), 0u);
+        DialogHarness::PumpFor(400);
+        EXPECT_GE(panel.nTimers, 3);
+        EXPECT_LE(panel.nTimers, 9);
+        EXPECT_TRUE(KillTimer(panel.Handle(), 7));
+        const int nBefore = panel.nTimers;
+        DialogHarness::PumpFor(200);
+        EXPECT_EQ(panel.nTimers, nBefore);
+
+        // Expirations while the thread is busy come as one message.
+        SetTimer(panel.Handle(), 8, 20, nullptr);
+        Sleep(200);
+        DialogHarness::Pump();
+        EXPECT_EQ(panel.nTimers, nBefore + 1);
+        SetTimer(panel.Handle(), 9, 20, nullptr);
+        DestroyWindow(panel.Handle());
+        EXPECT_FALSE(KillTimer(panel.Handle(), 9)) << "gone with the window";
+    }
+}
+
+TEST_F(Windows, PaintingComesWhenTheQueueIsEmptyAndEndsTheUpdate)
+{
+    DialogHarness panel(IDD_PANEL);
+    DialogHarness::Pump();
+    InvalidateRect(panel.Handle(), nullptr, TRUE);
+    RECT r;
+    EXPECT_TRUE(GetUpdateRect(panel.Handle(), &r, FALSE));
+    DialogHarness::Pump();
+    EXPECT_FALSE(GetUpdateRect(panel.Handle(), &r, FALSE));
+}
+
+TEST_F(Windows, AMinimisedWindowIsIconicWithNoClientAreaUntilRestored)
+{
+    DialogHarness panel(IDD_PANEL);
+    RECT normal;
+    GetClientRect(panel.Handle(), &normal);
+    ShowWindow(panel.Handle(), SW_MINIMIZE);
+    DialogHarness::Pump();
+    EXPECT_TRUE(IsIconic(panel.Handle()));
+    RECT r;
+    GetClientRect(panel.Handle(), &r);
+    EXPECT_EQ(r.right, 0);
+    EXPECT_EQ(r.bottom, 0);
+    ShowWindow(panel.Handle(), SW_RESTORE);
+    DialogHarness::Pump();
+    EXPECT_FALSE(IsIconic(panel.Handle()));
+    GetClientRect(panel.Handle(), &r);
+    EXPECT_EQ(r.right, normal.right);
+    EXPECT_EQ(r.bottom, normal.bottom);
+}
+
+struct BoxProbe
+{
+    HWND hwndOwner = nullptr;
+    bool bVisible = false;
+    bool bOwnerEnabled = true;
+};
+
+INT_PTR CALLBACK EndOnTimer(HWND hwnd, UINT nMessage, WPARAM, LPARAM lParam)
+{
+    if (nMessage == WM_INITDIALOG) {
+        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        SetTimer(hwnd, 1, 30, nullptr);
+        return TRUE;
+    }
+    if (nMessage == WM_TIMER) {
+        auto* p = reinterpret_cast<BoxProbe*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+        p->bVisible = IsWindowVisible(hwnd) != FALSE;
+        p->bOwnerEnabled = IsWindowEnabled(p->hwndOwner) != FALSE;
+        EndDialog(hwnd, 42);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+TEST_F(Windows, ADialogBoxDisablesItsOwnerShowsItselfAndReturnsItsEndCode)
+{
+    DialogHarness panel(IDD_PANEL);
+    BoxProbe probe;
+    probe.hwndOwner = panel.Handle();
+    EXPECT_EQ(DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT),
+                              panel.Handle(), EndOnTimer, reinterpret_cast<LPARAM>(&probe)),
+              42);
+    EXPECT_TRUE(probe.bVisible) << "shown although its template has no WS_VISIBLE";
+    EXPECT_FALSE(probe.bOwnerEnabled);
+    EXPECT_TRUE(IsWindowEnabled(panel.Handle()));
+}
+
+// ---- tooltips
+
+struct Tip
+{
+    HWND hwnd;
+    WNDPROC pfnOriginal;
+    HWND hwndDialog;
+};
+Tip* g_pTip = nullptr;
+
+HWND MakeTip(HWND hwndDialog, HWND hwndTool)
+{
+    const HWND hwndTip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                         hwndDialog, nullptr, GetModuleHandleA(nullptr), nullptr);
+    TTTOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.uFlags = TTF_IDISHWND;
+    tool.hwnd = hwndDialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(hwndTool);
+    tool.lpszText = LPSTR_TEXTCALLBACKA;
+    SendMessageA(hwndTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    return hwndTip;
+}
+
+// The mouse comes to rest in the middle of the control.
+void Rest(HWND hwndTip, HWND hwndControl)
+{
+    RECT r;
+    GetClientRect(hwndControl, &r);
+    POINT pt{r.right / 2, r.bottom / 2};
+    POINT screen = pt;
+    ClientToScreen(hwndControl, &screen);
+    SetCursorPos(screen.x, screen.y);
+    MSG msg{};
+    msg.hwnd = hwndControl;
+    msg.message = WM_MOUSEMOVE;
+    msg.lParam = MAKELPARAM(pt.x, pt.y);
+    msg.pt = screen;
+    SendMessageA(hwndTip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+    DialogHarness::PumpFor(1000);
+}
+
+TEST_F(Windows, ATooltipAsksTheToolsWindowForTheTextOfAToolIdentifiedByItsHandle)
+{
+    DialogHarness panel(IDD_PANEL);
+    panel.pszTip = "再生を開始する";
+    const HWND hwndOn = panel.Item(IDC_ON);
+    const HWND hwndTip = MakeTip(panel.Handle(), hwndOn);
+    ASSERT_NE(hwndTip, nullptr);
+    EXPECT_EQ(GetWindow(hwndTip, GW_OWNER), panel.Handle());
+    Rest(hwndTip, hwndOn);
+    ASSERT_FALSE(panel.tips.empty());
+    const NMTTDISPINFOA& ask = panel.tips.front();
+    EXPECT_EQ(ask.hdr.code, UINT(TTN_NEEDTEXTA)) << "an ANSI dialog is asked in ANSI";
+    EXPECT_EQ(ask.hdr.hwndFrom, hwndTip);
+    EXPECT_EQ(GetDlgCtrlID(ask.hdr.hwndFrom), 0) << "the tooltip has no control id";
+    EXPECT_EQ(ask.hdr.idFrom, reinterpret_cast<UINT_PTR>(hwndOn));
+    EXPECT_TRUE(ask.uFlags & TTF_IDISHWND);
+    EXPECT_TRUE(IsWindowVisible(hwndTip));
+    DestroyWindow(hwndTip);
+}
+
+LRESULT CALLBACK FindDisabledToo(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
+{
+    if (nMessage == TTM_WINDOWFROMPOINT) {
+        POINT pt = *reinterpret_cast<const POINT*>(lParam);
+        ScreenToClient(g_pTip->hwndDialog, &pt);
+        return reinterpret_cast<LRESULT>(
+            ChildWindowFromPointEx(g_pTip->hwndDialog, pt, CWP_SKIPINVISIBLE));
+    }
+    return CallWindowProcA(g_pTip->pfnOriginal, hwnd, nMessage, wParam, lParam);
+}
+
+TEST_F(Windows, OverADisabledControlATooltipNeedsItsOwnerToSayWhereTheMouseIs)
+{
+    DialogHarness panel(IDD_PANEL);
+    panel.pszTip = "再生を停止する";
+    const HWND hwndOff = panel.Item(IDC_OFF);
+    EnableWindow(hwndOff, FALSE);
+    const HWND hwndTip = MakeTip(panel.Handle(), hwndOff);
+    Rest(hwndTip, hwndOff);
+    EXPECT_TRUE(panel.tips.empty()) << "the window under the mouse is the dialog, not the control";
+
+    Tip tip{hwndTip, nullptr, panel.Handle()};
+    g_pTip = &tip;
+    tip.pfnOriginal = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(hwndTip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FindDisabledToo)));
+    // Away and back again, so that the tooltip starts over.
+    Rest(hwndTip, panel.Item(IDC_ON));
+    Rest(hwndTip, hwndOff);
+    ASSERT_FALSE(panel.tips.empty());
+    EXPECT_EQ(panel.tips.back().hdr.idFrom, reinterpret_cast<UINT_PTR>(hwndOff));
+    DestroyWindow(hwndTip);
+    g_pTip = nullptr;
+}
+
+}  // namespace
