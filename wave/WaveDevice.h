@@ -43,6 +43,9 @@ public:
     CWaveDevice& operator=(const CWaveDevice&) = delete;
 
     UINT GetDeviceCount() const { return m_nDevices; }
+    // After Close: whether a worker that the close could not stop still reaches the device
+    // (it may be inside OnBuffer, and will be until it ends).
+    BOOL IsReachedByWorker() const { return m_nReachers.load() > 1; }
 
     virtual void OnOpen();   // end of a successful Open
     virtual void OnClose();  // the platform device has been closed

@@ -1,0 +1,117 @@
+#include "echo/EchoWaveIn.h"
+
+#include "panel/EchoPanel.h"
+#include "wave/EchoWaveOut.h"
+#include "wave/WaveBuffer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+CEchoWaveIn::CEchoWaveIn(CEchoPanel* pPanel)
+    : m_pOutBuf{},
+      m_nOutBuf(0),
+      m_pRing(nullptr),
+      m_nRead(0),
+      m_nWrite(0),
+      m_nEchoLevel(0),
+      m_pPanel(pPanel),
+      m_pWaveOut(nullptr),
+      m_bKeepsWaveOut(false),
+      m_nInPanel(0),
+      m_bPanelDetached(false)
+{
+}
+
+// Normally OnClose has released the echo. It has not when the close failed or a worker
+// outlived it; then this runs once nothing reaches the device any more (DeleteWaveDevice), with
+// the playback device still there: the panel closes it only after this device, or leaves it to
+// this device.
+CEchoWaveIn::~CEchoWaveIn()
+{
+    ReleaseEcho();
+    if (m_bKeepsWaveOut) {
+        m_pWaveOut->Close();
+        DeleteWaveDevice(m_pWaveOut);
+    }
+}
+
+void CEchoWaveIn::DetachPanel()
+{
+    m_bPanelDetached.store(true);
+    while (m_nInPanel.load() != 0)
+        Sleep(0);
+}
+
+void CEchoWaveIn::KeepPlaybackDevice(CEchoWaveOut* pWaveOut)
+{
+    m_pWaveOut = pWaveOut;
+    m_bKeepsWaveOut = pWaveOut != nullptr;
+}
+
+void CEchoWaveIn::OnOpen()
+{
+    m_pWaveOut = m_pPanel->m_pWaveOut;
+    for (CWaveBuffer*& pBuffer : m_pOutBuf) {
+        pBuffer = new (std::nothrow) CWaveBuffer;
+        // A buffer that is not prepared only makes its writes fail.
+        if (pBuffer && m_pWaveOut)
+            pBuffer->PrepareOut(m_pWaveOut, m_pPanel->m_nBufferFrames);
+    }
+    m_nOutBuf = 0;
+    m_nEchoLevel = m_pPanel->m_nEchoLevel;
+    // A restart begins with silence in the echo. Whatever the delay, both positions stay
+    // inside the ring.
+    m_pRing = new (std::nothrow) int16_t[ECHO_RING_SAMPLES]();
+    m_nRead = 0;
+    m_nWrite = (m_wfx.nChannels * m_pPanel->m_nDelayFrames) & ECHO_RING_MASK;
+}
+
+void CEchoWaveIn::OnClose()
+{
+    ReleaseEcho();
+}
+
+void CEchoWaveIn::ReleaseEcho()
+{
+    // A buffer the playback device still holds is taken back first (CWaveBuffer::Release
+    // resets the device): the release needs the playback device still open.
+    for (CWaveBuffer*& pBuffer : m_pOutBuf) {
+        delete pBuffer;
+        pBuffer = nullptr;
+    }
+    delete[] m_pRing;
+    m_pRing = nullptr;
+}
+
+void CEchoWaveIn::OnBuffer(CWaveBuffer* pBuffer)
+{
+    CWaveBuffer* pOutput = m_pOutBuf[m_nOutBuf];
+    m_nOutBuf = (m_nOutBuf + 1) & 3;
+    // The rotation is strict, so a buffer comes round again four blocks later, by which time
+    // the playback device has played it. If it has not, the block is lost rather than mixed
+    // into sound being played; so is one for a buffer without memory or with no ring.
+    if (!pOutput || !pOutput->GetData() || pOutput->IsQueued() || !m_pRing)
+        return;
+    const EchoLevels levels = EchoMix(pBuffer, pOutput);
+    m_pWaveOut->Write(pOutput);
+
+    m_nInPanel.fetch_add(1);
+    if (!m_bPanelDetached.load())
+        m_pPanel->SetLevels(levels.nLevel1, levels.nLevel2);
+    m_nInPanel.fetch_sub(1);
+}
+
+EchoLevels CEchoWaveIn::EchoMix(const CWaveBuffer* pInput, CWaveBuffer* pOutput)
+{
+    const DWORD nCapacity = pOutput->GetHeader()->dwBufferLength;
+    const DWORD nBytes = std::min(pInput->GetBytesRecorded(), nCapacity);
+    auto* pOut = static_cast<int16_t*>(pOutput->GetData());
+    const EchoLevels levels = ::EchoMix(static_cast<const int16_t*>(pInput->GetData()), nBytes,
+                                        pOut, m_pRing, m_nRead, m_nWrite, m_nEchoLevel);
+    // The whole buffer is played: behind a partial block (as at a stop) it is silence, not the
+    // sound of four blocks ago or memory nobody wrote.
+    const DWORD nMixed = nBytes & ~DWORD(1);
+    std::memset(reinterpret_cast<char*>(pOut) + nMixed, 0, nCapacity - nMixed);
+    return levels;
+}

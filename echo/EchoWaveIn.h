@@ -1,0 +1,59 @@
+// The capture device that carries the echo: every captured block is mixed with the echo into
+// the next of four playback buffers, written to the panel's playback device, and its two
+// levels go to the panel's meters.
+#pragma once
+
+#include "echo/EchoMix.h"
+#include "wave/WaveIn.h"
+
+#include <atomic>
+
+class CEchoPanel;
+class CEchoWaveOut;
+
+class CEchoWaveIn final : public CWaveIn
+{
+public:
+    explicit CEchoWaveIn(CEchoPanel* pPanel);
+    ~CEchoWaveIn();
+
+    // From here on the worker leaves the panel alone (a worker that Close could not stop may
+    // still finish a block later). Returns once the worker is not inside a call of the panel.
+    void DetachPanel();
+    // For a device whose worker outlived Close (IsReachedByWorker): that worker may still write
+    // to the playback device, so the playback device is closed and deleted with this device,
+    // once the worker has ended and the playback buffers are released.
+    void KeepPlaybackDevice(CEchoWaveOut* pWaveOut);
+
+    // The echo of one block: the capture buffer's recorded bytes (no more than the playback
+    // buffer holds) mixed into the playback buffer; the rest of that buffer is silence.
+    EchoLevels EchoMix(const CWaveBuffer* pInput, CWaveBuffer* pOutput);
+
+protected:
+    // The user-interface thread, after the device opened: playback buffers and a silent ring.
+    void OnOpen() override;
+    // The user-interface thread, after the worker has ended and the device has closed.
+    void OnClose() override;
+    // The worker thread, for each captured block.
+    void OnBuffer(CWaveBuffer* pBuffer) override;
+
+private:
+    void ReleaseEcho();
+
+    CWaveBuffer* m_pOutBuf[4];  // owned from OnOpen to OnClose; prepared for m_pWaveOut
+    int m_nOutBuf;              // the buffer of the next block
+    int16_t* m_pRing;           // ECHO_RING_SAMPLES samples; owned from OnOpen to OnClose
+    int m_nRead;
+    int m_nWrite;
+    int m_nEchoLevel;
+    CEchoPanel* m_pPanel;  // not owned
+
+    // The playback device the buffers are prepared for, taken from the panel at OnOpen, so
+    // that a block always goes where its buffer belongs; owned only after KeepPlaybackDevice.
+    CEchoWaveOut* m_pWaveOut;
+    bool m_bKeepsWaveOut;
+    // The worker announces each call of the panel, DetachPanel withdraws the panel first:
+    // either the worker sees it withdrawn or DetachPanel sees the worker inside.
+    std::atomic<int> m_nInPanel;
+    std::atomic<bool> m_bPanelDetached;
+};
