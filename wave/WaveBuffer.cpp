@@ -2,8 +2,21 @@
 
 #include "wave/WaveIn.h"
 #include "wave/WaveOut.h"
+#include "wave/WaveRoute.h"
 
 namespace {
+
+// How long a release waits for the driver's notice of a buffer it has already returned (a
+// driver may call back after its reset has returned).
+constexpr int NOTICE_WAIT_MS = 1000;
+
+// The header block holds the WAVEHDR and, behind it, the count of the driver's notices still
+// owed for it: the callback reads the header (dwUser) until its notice is done, so the memory
+// stays until then.
+LONG* NoticesOwed(WAVEHDR* pHeader)
+{
+    return reinterpret_cast<LONG*>(pHeader + 1);
+}
 
 // A locked moveable block, found again from its address.
 void FreeLocked(const void* p)
@@ -26,7 +39,7 @@ CWaveBuffer::~CWaveBuffer()
 BOOL CWaveBuffer::Allocate(const WAVEFORMATEX& wfx, DWORD nFrames)
 {
     const DWORD nBytes = (nFrames ? nFrames : 1024) * wfx.nBlockAlign;
-    HGLOBAL hHeader = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(WAVEHDR));
+    HGLOBAL hHeader = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(WAVEHDR) + sizeof(LONG));
     WAVEHDR* pHeader = hHeader ? static_cast<WAVEHDR*>(GlobalLock(hHeader)) : nullptr;
     HGLOBAL hData = pHeader ? GlobalAlloc(GMEM_MOVEABLE, nBytes) : nullptr;
     LPSTR pData = hData ? static_cast<LPSTR>(GlobalLock(hData)) : nullptr;
@@ -66,26 +79,46 @@ void CWaveBuffer::Release()
     if (!m_pHeader)
         return;
     // The driver of an open device must not hold what is freed: a buffer still queued is taken
-    // back by a reset of its device, which returns every buffer the device holds. Should even
-    // that fail, the memory stays the driver's and is never freed.
+    // back by a reset of its device, which returns every buffer the device holds; then its
+    // notice, which may come after the reset, is waited for.
     const HWAVEIN hIn = m_pInDevice ? m_pInDevice->m_hWaveIn : nullptr;
     const HWAVEOUT hOut = m_pOutDevice ? m_pOutDevice->m_hWaveOut : nullptr;
-    const bool bHeld = (hIn || hOut) && IsQueued();
-    if (bHeld && hIn)
+    if (hIn && IsQueued())
         waveInReset(hIn);
-    else if (bHeld)
+    else if (hOut && IsQueued())
         waveOutReset(hOut);
-    if (!bHeld || !IsQueued()) {
-        if (m_pInDevice)
+    for (int i = 0; i < NOTICE_WAIT_MS && !IsQueued() && IsNoticeOwed(); ++i)
+        Sleep(1);
+    if (!IsQueued() && !IsNoticeOwed()) {
+        if (hIn)
             waveInUnprepareHeader(hIn, m_pHeader, sizeof(WAVEHDR));
-        else if (m_pOutDevice)
+        else if (hOut)
             waveOutUnprepareHeader(hOut, m_pHeader, sizeof(WAVEHDR));
-        FreeLocked(m_pHeader->lpData);
-        FreeLocked(m_pHeader);
+        FreeMemory(m_pHeader);
+    } else {
+        CWaveDevice* pDevice = m_pInDevice ? static_cast<CWaveDevice*>(m_pInDevice) : m_pOutDevice;
+        if (pDevice && pDevice->m_pRoute)
+            pDevice->m_pRoute->Park(m_pHeader);
     }
     m_pHeader = nullptr;
     m_pInDevice = nullptr;
     m_pOutDevice = nullptr;
+}
+
+void CWaveBuffer::NoticeOwed(WAVEHDR* pHeader, LONG nCount)
+{
+    __atomic_add_fetch(NoticesOwed(pHeader), nCount, __ATOMIC_ACQ_REL);
+}
+
+BOOL CWaveBuffer::IsNoticeOwed() const
+{
+    return __atomic_load_n(NoticesOwed(m_pHeader), __ATOMIC_ACQUIRE) != 0;
+}
+
+void CWaveBuffer::FreeMemory(WAVEHDR* pHeader)
+{
+    FreeLocked(pHeader->lpData);
+    FreeLocked(pHeader);
 }
 
 void* CWaveBuffer::GetData() const

@@ -22,7 +22,8 @@ public:
     BOOL PrepareIn(CWaveIn* pDevice, DWORD nFrames);
     BOOL PrepareOut(CWaveOut* pDevice, DWORD nFrames);
     // Unprepare against the device (still open) and free. A buffer the device still holds is
-    // taken back first, by a reset of the device.
+    // taken back first, by a reset of the device; should even that fail, its memory is left to
+    // the device's route, which frees it once the driver has let go of the device.
     void Release();
 
     void* GetData() const;
@@ -30,11 +31,17 @@ public:
     WAVEHDR* GetHeader() const { return m_pHeader; }
     // Whether the driver still holds the header (its flags are written by the driver).
     BOOL IsQueued() const;
-    // The device goes away while the driver still holds the buffer: Release then frees the
-    // memory without an unprepare.
+    // The device went away before the buffer: Release then frees the memory without an
+    // unprepare (only once the driver holds it no more).
     void ForgetDevice();
+    // Frees a header block and its data block, as a buffer allocated them.
+    static void FreeMemory(WAVEHDR* pHeader);
+    // The driver owes a notice for the header (+1 before a write, -1 when the write failed or
+    // the notice's callback is done with the header): until then Release does not free it.
+    static void NoticeOwed(WAVEHDR* pHeader, LONG nCount);
 
 private:
+    BOOL IsNoticeOwed() const;
     BOOL Allocate(const WAVEFORMATEX& wfx, DWORD nFrames);
 
     WAVEHDR* m_pHeader;

@@ -29,17 +29,14 @@ CWaveIn::CWaveIn()
 
 // Normally the device is closed and nothing is left. What a close could not release is
 // released here, which DeleteWaveDevice runs only once no worker reaches the device: buffers
-// left to a worker that outlived its close, and, after a failed close, the buffers, of which
-// those the driver still holds are parked in the route until the driver lets go.
+// left to a worker that outlived its close, and, after a failed close, the buffers; those the
+// driver still holds are left to the route until the driver lets go (CWaveBuffer::Release).
 CWaveIn::~CWaveIn()
 {
     if (m_pRoute)
         m_pRoute->Detach();
     for (CWaveBuffer*& pBuffer : m_pBuffer) {
-        if (pBuffer && m_pRoute && pBuffer->IsQueued())
-            m_pRoute->Park(pBuffer);
-        else
-            delete pBuffer;
+        delete pBuffer;
         pBuffer = nullptr;
     }
     DropRoute();

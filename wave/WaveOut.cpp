@@ -63,7 +63,13 @@ BOOL CWaveOut::Write(CWaveBuffer* pBuffer)
         return 0;
     // A buffer whose memory could not be allocated has no header to write.
     WAVEHDR* pHeader = pBuffer ? pBuffer->GetHeader() : nullptr;
-    if (!pHeader || waveOutWrite(m_hWaveOut, pHeader, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
+    if (!pHeader) {
+        m_nError = WDE_FAILED;
+        return 0;
+    }
+    CWaveBuffer::NoticeOwed(pHeader, 1);  // before the write: the notice may come at once
+    if (waveOutWrite(m_hWaveOut, pHeader, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
+        CWaveBuffer::NoticeOwed(pHeader, -1);
         m_nError = WDE_FAILED;
         return 0;
     }
@@ -104,15 +110,17 @@ void CALLBACK CWaveOut::WaveOutProc(HWAVEOUT, UINT uMsg, DWORD_PTR dwInstance, D
     }
     if (uMsg != WOM_DONE)
         return;
+    WAVEHDR* pHeader = reinterpret_cast<WAVEHDR*>(dwParam1);
     if (CWaveOut* pDevice = static_cast<CWaveOut*>(pRoute->Enter())) {
         pDevice->m_csLock.Lock();
         if (pDevice->m_pThread)
             PostThreadMessageA(pDevice->m_pThread->m_nThreadID, WM_WAVEBUFFER,
-                               static_cast<WPARAM>(reinterpret_cast<WAVEHDR*>(dwParam1)->dwUser),
-                               0);
+                               static_cast<WPARAM>(pHeader->dwUser), 0);
         pDevice->m_csLock.Unlock();
     }
     pRoute->Leave();
+    // The last touch of the header: from here on its owner may free it.
+    CWaveBuffer::NoticeOwed(pHeader, -1);
 }
 
 UINT CWaveOut::WaveOutThreadProc(LPVOID p)

@@ -5,14 +5,14 @@
 #include <new>
 
 CWaveRoute::CWaveRoute(CWaveDevice* pDevice)
-    : m_pDevice(pDevice), m_nInside(0), m_nHolders(1), m_pParked{}
+    : m_pDevice(pDevice), m_nInside(0), m_nHolders(1)
 {
 }
 
 CWaveRoute::~CWaveRoute()
 {
-    for (CWaveBuffer* pBuffer : m_pParked)
-        delete pBuffer;
+    for (WAVEHDR* pHeader : m_parked)
+        CWaveBuffer::FreeMemory(pHeader);
 }
 
 CWaveRoute* CWaveRoute::Create(CWaveDevice* pDevice)
@@ -53,12 +53,7 @@ void CWaveRoute::Detach()
         Sleep(0);
 }
 
-void CWaveRoute::Park(CWaveBuffer* pBuffer)
+void CWaveRoute::Park(WAVEHDR* pHeader)
 {
-    for (CWaveBuffer*& pSlot : m_pParked)
-        if (!pSlot) {
-            pBuffer->ForgetDevice();
-            pSlot = pBuffer;
-            return;
-        }
+    m_parked.push_back(pHeader);
 }

@@ -11,8 +11,8 @@
 #include "platform/win32.h"
 
 #include <atomic>
+#include <vector>
 
-class CWaveBuffer;
 class CWaveDevice;
 
 class CWaveRoute
@@ -31,9 +31,10 @@ public:
     // Enter and Leave, so the device may then be deleted.
     void Detach();
 
-    // A buffer that the driver still holds when its device is deleted: it is freed with the
-    // route, once the driver has let go of everything, and never unprepared against its device.
-    void Park(CWaveBuffer* pBuffer);
+    // The memory of a buffer that the driver still holds when its owner lets go of it (its
+    // device could not take it back): freed with the route, once the driver has let go of
+    // everything, and never unprepared.
+    void Park(WAVEHDR* pHeader);
 
 private:
     explicit CWaveRoute(CWaveDevice* pDevice);
@@ -42,5 +43,5 @@ private:
     std::atomic<CWaveDevice*> m_pDevice;
     std::atomic<int> m_nInside;  // callbacks between Enter and Leave
     std::atomic<int> m_nHolders;
-    CWaveBuffer* m_pParked[3];  // a capture device's buffers
+    std::vector<WAVEHDR*> m_parked;
 };

@@ -79,6 +79,10 @@ void SetWaveCallbackDelay(uint64_t nMicroseconds);
 // after letting nSkip calls through; once.
 void HoldWaveCall(const std::string& call, Gate& gate, int nSkip = 0);
 
+// The devices open now (a program may leave one open after its close failed).
+std::vector<HWAVEIN> OpenWaveIns();
+std::vector<HWAVEOUT> OpenWaveOuts();
+
 // The headers a device holds, in its queue order; empty for a handle that is not open.
 std::vector<const WAVEHDR*> QueuedHeaders(HWAVEIN hDevice);
 std::vector<const WAVEHDR*> QueuedHeaders(HWAVEOUT hDevice);

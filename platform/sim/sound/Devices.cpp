@@ -226,4 +226,24 @@ std::vector<const WAVEHDR*> QueuedHeaders(HWAVEOUT hDevice)
     return Queued(hDevice, false);
 }
 
+std::vector<HWAVEIN> OpenWaveIns()
+{
+    Lock lk = World::Get().Acquire();
+    std::vector<HWAVEIN> handles;
+    for (const auto& [h, pStream] : Room::Get().streams)
+        if (pStream->bInput && !pStream->bEnding)
+            handles.push_back(static_cast<HWAVEIN>(h));
+    return handles;
+}
+
+std::vector<HWAVEOUT> OpenWaveOuts()
+{
+    Lock lk = World::Get().Acquire();
+    std::vector<HWAVEOUT> handles;
+    for (const auto& [h, pStream] : Room::Get().streams)
+        if (!pStream->bInput && !pStream->bEnding)
+            handles.push_back(static_cast<HWAVEOUT>(h));
+    return handles;
+}
+
 }  // namespace sim

@@ -1,0 +1,219 @@
+// The panel's window: what it shows when it opens, the settings it restores and saves, its
+// tooltips, its icon when minimised, and the ways it ends.
+#include "tests/panel/PanelFixture.h"
+
+#include <cstdlib>
+
+namespace {
+
+using Settings = PanelTest;
+
+std::vector<std::string> Items(HWND hwndList)
+{
+    return sim::List(hwndList).items;
+}
+
+std::string Selected(HWND hwndList)
+{
+    const sim::ListState list = sim::List(hwndList);
+    return list.nSelection < 0 ? "(none)" : list.items[list.nSelection];
+}
+
+TEST_F(Settings, TheFirstStartOffersTheFirstItemsAndTheLowestNumbers)
+{
+    sim::SetWaveInDevices({{"Mic", {}, {}}, {"Line In", {}, {}}});
+    sim::SetWaveOutDevices({{"Speaker", {}, {}}});
+    Open();
+    EXPECT_EQ(Items(Item(IDC_INDEVICE)),
+              (std::vector<std::string>{DEFAULT_DEVICE_TEXT, "Mic", "Line In"}));
+    EXPECT_EQ(sim::List(Item(IDC_INDEVICE)).data, (std::vector<LPARAM>{-1, 0, 1}));
+    EXPECT_EQ(Items(Item(IDC_OUTDEVICE)), (std::vector<std::string>{DEFAULT_DEVICE_TEXT, "Speaker"}));
+    EXPECT_EQ(Items(Item(IDC_RATE)), (std::vector<std::string>{"8000", "11025", "16000", "22050",
+                                                               "32000", "44100", "48000", "96000"}));
+    EXPECT_EQ(sim::List(Item(IDC_RATE)).data[5], 44100);
+    EXPECT_EQ(Selected(Item(IDC_INDEVICE)), DEFAULT_DEVICE_TEXT);
+    EXPECT_EQ(Selected(Item(IDC_OUTDEVICE)), DEFAULT_DEVICE_TEXT);
+    EXPECT_EQ(Selected(Item(IDC_RATE)), "8000");
+    EXPECT_EQ(sim::CheckState(Item(IDC_STEREO)), 0);
+    EXPECT_EQ(sim::Text(Item(IDC_TIME)), "50");
+    EXPECT_EQ(sim::Text(Item(IDC_ECHO)), "0");
+    EXPECT_EQ(sim::Text(Item(IDC_DELAY)), "10");
+    EXPECT_FALSE(IsOn());
+    EXPECT_TRUE(sim::Enabled(Item(IDC_ON)));
+    EXPECT_EQ(sim::Progress(Item(IDC_LEVEL1)).nMax, 32767);
+    EXPECT_EQ(sim::Progress(Item(IDC_LEVEL2)).nMax, 32767);
+    EXPECT_EQ(sim::Focus(), Item(IDC_INDEVICE));
+
+    Close();
+    EXPECT_EQ(Setting("INDEVICE"), DEFAULT_DEVICE_TEXT);
+    EXPECT_EQ(Setting("OUTDEVICE"), DEFAULT_DEVICE_TEXT);
+    EXPECT_EQ(Setting("RATE"), "8000");
+    EXPECT_EQ(Setting("STEREO"), "0");
+    EXPECT_EQ(Setting("TIME"), "50");
+    EXPECT_EQ(Setting("ECHO"), "0");
+    EXPECT_EQ(Setting("DELAY"), "10");
+}
+
+TEST_F(Settings, StoredNumbersComeBackWithinTheirRanges)
+{
+    struct Case {
+        const char* lines;
+        int nTime, nEcho, nDelay;
+        const char* timeText;
+    };
+    const Case cases[] = {
+        {"TIME=200\r\nECHO=128\r\nDELAY=300\r\n", 200, 128, 300, "200"},
+        {"TIME=2000\r\nECHO=999\r\nDELAY=-5\r\n", 1000, 255, 10, "1,000"},
+        {"TIME=65636\r\n", 100, 0, 10, "100"},  // the low 16 bits: 100
+        {"TIME=40000\r\n", 50, 0, 10, "50"},    // the low 16 bits read as negative
+        {"TIME=  +300ms\r\nECHO=abc\r\nDELAY=99999999999999\r\n", 300, 0, 10, "300"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lines);
+        WriteSettings(c.lines);
+        Open();
+        EXPECT_EQ(Position(IDC_TIME_SPIN), c.nTime);
+        EXPECT_EQ(Position(IDC_ECHO_SPIN), c.nEcho);
+        EXPECT_EQ(Position(IDC_DELAY_SPIN), c.nDelay);
+        EXPECT_EQ(sim::Text(Item(IDC_TIME)), c.timeText);
+        Close();
+    }
+}
+
+TEST_F(Settings, AllSevenComeBackAndTheEchoStaysOff)
+{
+    UseDevices({});
+    WriteSettings("INDEVICE=Mic\r\nOUTDEVICE=Speaker\r\nRATE=22050\r\nSTEREO=1\r\nTIME=200\r\n"
+                  "ECHO=128\r\nDELAY=300\r\n");
+    Open();
+    EXPECT_EQ(Selected(Item(IDC_INDEVICE)), "Mic");
+    EXPECT_EQ(Selected(Item(IDC_OUTDEVICE)), "Speaker");
+    EXPECT_EQ(Selected(Item(IDC_RATE)), "22050");
+    EXPECT_EQ(sim::CheckState(Item(IDC_STEREO)), 1);
+    EXPECT_EQ(sim::Text(Item(IDC_TIME)), "200");
+    EXPECT_EQ(sim::Text(Item(IDC_ECHO)), "128");
+    EXPECT_EQ(sim::Text(Item(IDC_DELAY)), "300");
+
+    // Changed by a person while the echo runs, then closed: the echo stops first, and what the
+    // controls show is saved.
+    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    sim::AdvanceTime(500);
+    ASSERT_TRUE(sim::PressArrow(Item(IDC_DELAY_SPIN), false));
+    ASSERT_TRUE(sim::ChooseListItem(Item(IDC_RATE), 6));
+    ASSERT_TRUE(sim::Click(Item(IDC_STEREO)));
+    sim::AdvanceTime(500);
+    EXPECT_TRUE(IsOn());
+    ASSERT_TRUE(sim::PressKey(VK_ESCAPE));
+    EXPECT_EQ(m_pUi->Join(), 0u);
+    EXPECT_EQ(sim::Live().nThreads, 0) << "the devices are closed";
+    EXPECT_EQ(Setting("RATE"), "48000");
+    EXPECT_EQ(Setting("STEREO"), "0");
+    EXPECT_EQ(Setting("DELAY"), "299");
+    EXPECT_EQ(Setting("INDEVICE"), "Mic");
+
+    Open();
+    EXPECT_FALSE(IsOn()) << "the echo starts only by ON";
+    EXPECT_EQ(Selected(Item(IDC_RATE)), "48000");
+    EXPECT_EQ(Position(IDC_DELAY_SPIN), 299);
+}
+
+TEST_F(Settings, DevicesAreFoundByNameWithTheListsPrefixSearch)
+{
+    sim::SetWaveInDevices({{"USB Mic", {}, {}}, {"Mic Array", {}, {}}, {"Mic", {}, {}}});
+    sim::SetWaveOutDevices({{"Speaker", {}, {}}, {"Headphones", {}, {}}});
+    struct Case {
+        const char* lines;
+        const char* input;
+        const char* output;
+    };
+    const Case cases[] = {
+        {"INDEVICE=Mic\r\nOUTDEVICE=headphones\r\n", "Mic Array", "Headphones"},
+        {"INDEVICE=usb MIC\r\nOUTDEVICE=\x95\x57\x8f\x80\x82\xcc\x83\x66\x83\x6f\x83\x43\x83\x58\r\n",
+         "USB Mic", DEFAULT_DEVICE_TEXT},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lines);
+        WriteSettings(c.lines);
+        Open();
+        EXPECT_EQ(Selected(Item(IDC_INDEVICE)), c.input);
+        EXPECT_EQ(Selected(Item(IDC_OUTDEVICE)), c.output);
+        Close();
+    }
+}
+
+// An unplugged device leaves its list without a choice (the echo then uses the default
+// device); its name stays in the file until the device is back. A rate of -1 selects nothing
+// and is what no selection saves.
+TEST_F(Settings, WhatMatchesNothingStaysAsItWas)
+{
+    UseDevices({});
+    WriteSettings("INDEVICE=Unplugged Mic\r\nOUTDEVICE=Speaker\r\nRATE=-1\r\n");
+    Open();
+    EXPECT_EQ(sim::List(Item(IDC_INDEVICE)).nSelection, -1);
+    EXPECT_EQ(sim::List(Item(IDC_RATE)).nSelection, -1);
+    Close();
+    EXPECT_EQ(Setting("INDEVICE"), "Unplugged Mic");
+    EXPECT_EQ(Setting("RATE"), "-1");
+    EXPECT_EQ(Setting("OUTDEVICE"), "Speaker");
+}
+
+// ---- the ways the panel ends, and what it shows meanwhile
+
+using Window = PanelTest;
+
+TEST_F(Window, EnterEscAndTheCloseBoxEndThePanelAndSaveTheSettingsTheIdokCommandDoesNot)
+{
+    for (int nWay = 0; nWay < 3; ++nWay) {
+        SCOPED_TRACE(nWay);
+        std::remove((m_dir.Path() + "/sorvanta.ini").c_str());
+        Open();
+        // IDOK as a program would send it: the panel stays.
+        PostMessageA(m_hwnd, WM_COMMAND, IDOK, 0);
+        sim::Settle();
+        ASSERT_TRUE(sim::Visible(m_hwnd));
+        if (nWay == 0)
+            ASSERT_TRUE(sim::PressKey(VK_RETURN));  // the focus is in the input list
+        else if (nWay == 1)
+            ASSERT_TRUE(sim::PressKey(VK_ESCAPE));
+        else
+            ASSERT_TRUE(sim::CloseBox(m_hwnd));
+        EXPECT_EQ(m_pUi->Join(), 0u);
+        EXPECT_FALSE(sim::Exists(m_hwnd));
+        EXPECT_EQ(Setting("TIME"), "50");
+    }
+}
+
+TEST_F(Window, TooltipsNameTheButtonsTheRateAndTheDisplaysAndNothingElse)
+{
+    Open();
+    const std::pair<int, const char*> tips[] = {
+        {IDC_ON, "再生を開始する"},   {IDC_RATE, "サンプリング周波数"},
+        {IDC_OFF, "再生を停止する"},  {IDC_EXIT, "終了"},
+        {IDC_VERSION, "バージョン情報"}, {IDC_TIME, "発音までの時間"},
+        {IDC_ECHO, "エコーの強さ"},   {IDC_DELAY, "エコーするまでの時間"},
+    };
+    for (const auto& [nId, pszText] : tips)
+        EXPECT_EQ(sim::Hover(Item(nId)), pszText) << nId;
+    for (int nId : {IDC_INDEVICE, IDC_OUTDEVICE, IDC_STEREO, IDC_TIME_SPIN, IDC_ECHO_SPIN,
+                    IDC_DELAY_SPIN, IDC_LEVEL1, IDC_LEVEL2})
+        EXPECT_EQ(sim::Hover(Item(nId)), "") << nId;
+}
+
+TEST_F(Window, MinimisedItDrawsItsIconCentred)
+{
+    Open();
+    EXPECT_EQ(sim::WindowIcon(m_hwnd, true), m_pPanel->m_hIcon);
+    EXPECT_EQ(sim::IconOf(m_pPanel->m_hIcon).source, "resource 136");
+    ASSERT_TRUE(sim::Minimise(m_hwnd));
+    sim::Settle();
+    const std::vector<sim::DrawIconRecord> drawn = sim::DrawnIcons();
+    ASSERT_FALSE(drawn.empty());
+    const RECT client = sim::ClientRect(m_hwnd);
+    const int cx = GetSystemMetrics(SM_CXICON);
+    EXPECT_EQ(drawn.back().hIcon, m_pPanel->m_hIcon);
+    EXPECT_TRUE(drawn.back().bInPaint);
+    EXPECT_EQ(drawn.back().x, (client.right - client.left - cx + 1) / 2);
+    ASSERT_TRUE(sim::Restore(m_hwnd));
+}
+
+}  // namespace
