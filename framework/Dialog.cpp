@@ -13,6 +13,7 @@ thread_local CDialog* t_pDialogInit = nullptr;
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
     CommandEntry(BN_CLICKED, IDOK, &CDialog::OnOK),
     CommandEntry(BN_CLICKED, IDCANCEL, &CDialog::OnCancel),
+    MessageEntry(WM_HELP, &CDialog::OnHelpInfo),
 END_MESSAGE_MAP();
 // clang-format on
 
@@ -65,6 +66,13 @@ void CDialog::EndDialog(int nResult)
         m_bContinueModal = false;
     else
         ::EndDialog(m_hWnd, nResult);
+}
+
+// F1: the help command, which goes from the dialog to its owner and on to the application.
+LRESULT CDialog::OnHelpInfo(WPARAM, LPARAM)
+{
+    SendMessage(WM_COMMAND, ID_HELP);
+    return TRUE;
 }
 
 BOOL CDialog::OnInitDialog()

@@ -23,6 +23,7 @@ public:
     virtual void OnCancel();
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
+    LRESULT OnHelpInfo(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 

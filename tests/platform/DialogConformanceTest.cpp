@@ -245,6 +245,18 @@ TEST_F(Dialog, EscapeAndTheCloseBoxAreIdcancel)
     EXPECT_TRUE(IsWindow(panel.Handle())) << "the dialog decides what IDCANCEL does";
 }
 
+// The program has no help: F1 must reach the dialog as a request it can answer with nothing.
+// The system follows the key-down of F1 with WM_KEYF1 (0x004D, not in every set of headers),
+// and the window's default processing asks for help.
+TEST_F(Dialog, F1AsksTheDialogForHelpAboutTheFocusedControl)
+{
+    DialogHarness panel(IDD_PANEL);
+    PostMessageA(GetFocus(), 0x004D, 0, 0);
+    DialogHarness::Pump();
+    ASSERT_EQ(panel.Count(WM_HELP, IDC_INDEVICE, 0), 1);
+    EXPECT_EQ(panel.heard.back().hwndFrom, panel.Item(IDC_INDEVICE));
+}
+
 TEST_F(Dialog, TabVisitsTheTabStopsInTemplateOrderSkippingDisabledOnes)
 {
     DialogHarness panel(IDD_PANEL);

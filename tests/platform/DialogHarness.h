@@ -89,7 +89,7 @@ public:
         Pump();
     }
 
-    std::vector<Heard> heard;         // WM_COMMAND and WM_NOTIFY, in order
+    std::vector<Heard> heard;         // WM_COMMAND, WM_NOTIFY and WM_HELP, in order
     std::vector<NMUPDOWN> deltas;     // the UDN_DELTAPOS requests
     LRESULT nDeltaAnswer = 0;         // the answer to them
     std::vector<NMTTDISPINFOA> tips;  // the TTN_NEEDTEXTA requests
@@ -159,6 +159,12 @@ private:
             case WM_TIMER:
                 ++p->nTimers;
                 return TRUE;
+            case WM_HELP: {
+                const auto* pInfo = reinterpret_cast<const HELPINFO*>(lParam);
+                p->heard.push_back(Heard{WM_HELP, pInfo->iCtrlId, 0,
+                                         static_cast<HWND>(pInfo->hItemHandle)});
+                return TRUE;
+            }
             default:
                 return FALSE;
         }

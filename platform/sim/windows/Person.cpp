@@ -365,6 +365,8 @@ bool sim::PressKey(UINT nKey, unsigned nModifiers)
         s.bAltDown = bAlt;
         const LPARAM nContext = bAlt ? LPARAM(1) << 29 : 0;
         PostLocked(lk, hwndTarget, bAlt ? WM_SYSKEYDOWN : WM_KEYDOWN, nKey, 1 | nContext, s.cursor);
+        if (nKey == VK_F1 && nModifiers == 0)
+            PostLocked(lk, hwndTarget, WM_KEYF1, 0, 0, s.cursor);
         PostLocked(lk, hwndTarget, bAlt ? WM_SYSKEYUP : WM_KEYUP, nKey,
                    1 | nContext | (LPARAM(1) << 30) | (LPARAM(1) << 31), s.cursor);
     }

@@ -279,6 +279,22 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
             if (wParam == VK_F4 && (lParam & (1 << 29)))
                 SendMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
             return 0;
+        case WM_KEYF1: {
+            // The system's word that F1 was pressed: the window with the focus asks for help.
+            HELPINFO info{};
+            info.cbSize = sizeof info;
+            info.iContextType = HELPINFO_WINDOW;
+            info.iCtrlId = GetDlgCtrlID(hwnd);
+            info.hItemHandle = hwnd;
+            SendMessageA(hwnd, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+            return 0;
+        }
+        case WM_HELP: {
+            // Unhandled, the request goes to the parent of a child, or the owner of a window.
+            const HWND hwndUp = (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd)
+                                                                             : GetWindow(hwnd, GW_OWNER);
+            return hwndUp ? SendMessageA(hwndUp, WM_HELP, wParam, lParam) : TRUE;
+        }
         case WM_PAINT: {
             PAINTSTRUCT ps;
             BeginPaint(hwnd, &ps);
