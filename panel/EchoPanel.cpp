@@ -132,8 +132,7 @@ CEchoPanel::CEchoPanel(CWnd* pParent)
       m_nInDevice(-1),
       m_nOutDevice(-1),
       m_bStereo(FALSE),
-      m_hIcon(AfxGetApp() ? AfxGetApp()->LoadIcon(IDI_PANEL)
-                          : ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_PANEL))),
+      m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_PANEL))),
       m_bStarting(false)
 {
 }
