@@ -89,6 +89,8 @@ seen_state() {
   echo "on $(seen_field child 1000 enabled) off $(seen_field child 1007 enabled)"
 }
 
+on_off() { seen_state | tail -n 1; }
+
 centred() {
   local l t r b w h
   read -r l t r b <<<"$(seen_window rect | tr ',' ' ')"
@@ -134,11 +136,11 @@ check_eq "focus on the input list" "1002" "$(printf '%s\n' "$person_seen" | awk 
 
 # Tooltips where the mouse rests: on the buttons, the rate list and the numbers, not on the
 # device lists or the check box.
+check_eq "no tooltip on the input list" "" "$(person_hover 1002)"
+check_eq "no tooltip on the stereo box" "" "$(person_hover 1016)"
 check_eq "tooltip of ON" "再生を開始する" "$(person_hover 1000)"
 check_eq "tooltip of the rate list" "サンプリング周波数" "$(person_hover 1001)"
 check_eq "tooltip of the delay" "エコーするまでの時間" "$(person_hover 1012)"
-check_eq "no tooltip on the input list" "" "$(person_hover 1002)"
-check_eq "no tooltip on the stereo box" "" "$(person_hover 1016)"
 
 echo "--- 2. the person sets every control, looks at the version, exits"
 person_choose 1002 Mic
@@ -153,9 +155,9 @@ person_click_arrow 1014 up
 # The delay with the keyboard: a click in its edit, then the arrow keys.
 person_click_control 1012
 person_key Up Up Down
-sleep 0.5
-person_show
-check_eq "what the person set" "$(printf 'in %s\nout 0\nrate 3\nstereo 1\ntime 53 53\necho 2 2\ndelay 11 11\non 1 off 0' "$(seen_item_index 1002 Mic)")" "$(seen_state)"
+set_state=$(printf 'in %s\nout 0\nrate 3\nstereo 1\ntime 53 53\necho 2 2\ndelay 11 11\non 1 off 0' "$(seen_item_index 1002 Mic)")
+person_await "$set_state" seen_state || true
+check_eq "what the person set" "$set_state" "$(seen_state)"
 person_click_control 1009
 if person_probe wait "バージョン情報" 10; then
   sleep 0.5
@@ -179,8 +181,7 @@ check_eq "the settings file holds the seven keys" "$(expected_settings)" "$(sett
 
 echo "--- 3. the next start restores every control; Esc ends it"
 person_start "$work"
-expected_state=$(seen_state)
-check_eq "every control restored, the echo off" "$(printf 'in %s\nout 0\nrate 3\nstereo 1\ntime 53 53\necho 2 2\ndelay 11 11\non 1 off 0' "$(seen_item_index 1002 Mic)")" "$expected_state"
+check_eq "every control restored, the echo off" "$set_state" "$(seen_state)"
 rm "$work/sorvanta.ini"
 person_key Escape
 check "Esc ends the program" ended
@@ -189,15 +190,14 @@ check_eq "the settings file is written again" "$(expected_settings)" "$(settings
 echo "--- 4. the echo on, then the close box"
 person_start "$work"
 person_key alt+n
-sleep 1
-person_show
-check_eq "alt+n switches the echo on" "on 0 off 1" "$(seen_state | tail -n 1)"
+person_await "on 0 off 1" on_off || true
+check_eq "alt+n switches the echo on" "on 0 off 1" "$(on_off)"
 rm "$work/sorvanta.ini"
 person_click_close
 check "the close box ends the program while the echo is on" ended
 check_eq "the settings file is written again" "$(expected_settings)" "$(settings)"
 person_start "$work"
-check_eq "the next start restores it all with the echo off" "$expected_state" "$(seen_state)"
+check_eq "the next start restores it all with the echo off" "$set_state" "$(seen_state)"
 person_show
 person_click_control 1008
 check "the exit button ends the program" ended

@@ -9,6 +9,7 @@
 #
 #   person_start DIR         starts the program with DIR as its working folder; waits for the panel
 #   person_show [CAPTION]    the probe's report of a window (default "Sorvanta") into $person_seen
+#   person_await TEXT CMD... shows the panel again until CMD prints TEXT (10 s at most)
 #   person_click_control ID  a left click in the middle of a control of the last window shown
 #   person_hover ID          the mouse rests on a control: prints the tooltip then shown
 #   person_click_arrow ID up|down   a click on one arrow of an up-down control
@@ -71,6 +72,19 @@ person_show() {
   person_seen=$(person_probe show "${1:-$PERSON_MAIN}") || { person_log "no window ${1:-$PERSON_MAIN}"; return 1; }
 }
 
+# person_await EXPECTED COMMAND...: shows the panel again (every half second, for up to 10 s)
+# until COMMAND prints EXPECTED; the program may take a moment to answer a click.
+person_await() {
+  local expected=$1 i
+  shift
+  for i in $(seq 20); do
+    person_show
+    [ "$("$@")" = "$expected" ] && return 0
+    sleep 0.5
+  done
+  return 1
+}
+
 # seen_field KIND ID NAME: NAME's value on the first line "KIND id=ID ..." (text= takes the
 # rest of the line).
 seen_field() {
@@ -118,14 +132,23 @@ seen_rect() {
   seen_field child "$1" rect | tr ',' ' '
 }
 
-# person_hover ID: the mouse rests on a control; prints the tooltip shown then, if any.
+# The visible top-level windows of a class, by their captions.
+person_windows_of() {
+  person_probe list | awk -v cls="class=$1" '$4 == cls { i = index($0, " caption="); print substr($0, i + 9) }'
+}
+
+# person_hover ID: the mouse rests on a control; prints the tooltip that shows within 3 s.
 person_hover() {
-  local l t r b desktop
+  local l t r b desktop tip i
   read -r l t r b <<<"$(seen_rect "$1")"
   desktop=$(person_desktop_window)
   xdotool mousemove --window "$desktop" $(((l + r) / 2)) $(((t + b) / 2))
-  sleep 1.5
-  person_probe list | awk '$4 == "class=tooltips_class32" { i = index($0, " caption="); print substr($0, i + 9) }'
+  for i in 1 2 3 4 5 6; do
+    sleep 0.5
+    tip=$(person_windows_of tooltips_class32)
+    [ -n "$tip" ] && break
+  done
+  printf '%s' "$tip"
 }
 
 person_click_control() {
@@ -165,9 +188,14 @@ person_choose() {
   index=$(seen_item_index "$1" "$2")
   [ -n "$index" ] || { person_log "list $1 has no item '$2'"; return 1; }
   person_click_control "$1"
-  sleep 0.3
+  # The keys go to the open list only: Return to a closed one would choose the exit button.
+  local i open=0
+  for i in $(seq 20); do
+    person_probe list | grep -q ' class=ComboLBox ' && { open=1; break; }
+    sleep 0.25
+  done
+  [ $open = 1 ] || { person_log "list $1 did not open"; return 1; }
   person_key Home
-  local i
   for ((i = 0; i < index; i++)); do person_key Down; done
   person_key Return
 }

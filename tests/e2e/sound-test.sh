@@ -60,20 +60,13 @@ echo_run() {
   return 1
 }
 
-# "ON OFF": whether each button is enabled.
-echo_state() {
-  person_show
+# "ON OFF": whether each button is enabled ("0 1" while the echo is on).
+on_off() {
   echo "$(seen_field child 1000 enabled) $(seen_field child 1007 enabled)"
 }
 
-# Waits (5 s) until the ON and OFF buttons are enabled as given ("0 1" when on).
 wait_state() {
-  local i
-  for i in $(seq 10); do
-    [ "$(echo_state)" = "$1" ] && return 0
-    sleep 0.5
-  done
-  return 1
+  person_await "$1" on_off
 }
 
 # The longest silence (ms) in the speaker's tone of a recording.

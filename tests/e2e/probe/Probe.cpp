@@ -12,6 +12,8 @@
 //   screen W H
 //   window HWND pid=P class=C enabled=E rect=L,T,R,B caption=TEXT
 //   frame cx=X cy=Y caption=H button=W      the metrics of its frame and caption buttons
+//   active A foreground F                   1 when it is its thread's active window, the desktop's
+//                                           foreground window
 //   focus id=N | focus none                 the control with the keyboard focus
 //   child id=N class=C enabled=E visible=V rect=L,T,R,B text=TEXT
 //   item id=N index=I data=D text=TEXT      each item of a combo box
@@ -23,6 +25,8 @@
 // Exit status: 0, 1 when the window is not there (or the wait ran out), 2 on bad use.
 #include "platform/win32.h"
 
+#include <cstdlib>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -157,7 +161,9 @@ void Show(HWND hWnd)
           " caption=" + N(GetSystemMetrics(SM_CYCAPTION)) + " button=" + N(GetSystemMetrics(SM_CXSIZE)));
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    if (GetGUIThreadInfo(GetWindowThreadProcessId(hWnd, nullptr), &info) && info.hwndFocus)
+    GetGUIThreadInfo(GetWindowThreadProcessId(hWnd, nullptr), &info);
+    Write("active " + N(info.hwndActive == hWnd ? 1 : 0) + " foreground " + N(GetForegroundWindow() == hWnd ? 1 : 0));
+    if (info.hwndFocus)
         Write("focus id=" + N(GetDlgCtrlID(info.hwndFocus)) + " class=" + Utf8(ClassName(info.hwndFocus)));
     else
         Write("focus none");
