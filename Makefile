@@ -1,5 +1,5 @@
-# The two commands of the README. Each installs what it needs first.
-.PHONY: test deps bench clean
+# The commands of the README. Each installs what it needs first.
+.PHONY: test deps bench run clean
 
 test: deps
 	./scripts/test-all.sh
@@ -11,6 +11,11 @@ bench: deps
 	cmake -S . -B build/host -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build build/host --target echo_bench
 	./build/host/bench/echo_bench
+
+# The program under Wine on your display and sound devices, or on virtual ones (a rehearsed
+# session that leaves a screenshot, recordings and a picture in out/).
+run: deps
+	./scripts/run.sh
 
 clean:
 	rm -rf build

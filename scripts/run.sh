@@ -1,38 +1,47 @@
 #!/usr/bin/env bash
-# Runs a Windows program of the 64-bit build under Wine, as a person would use it:
-#   scripts/run.sh [PROGRAM.exe [ARGS...]]       (default: the build's sorvanta.exe)
-# With a display and a sound server of the user's own (DISPLAY and a PulseAudio that answers)
-# it runs the program there and returns when it ends. Without them it makes virtual ones
-# (scripts/with-virtual-devices.sh, rebuilt on one clock by tests/e2e/bench.sh) and rehearses
-# a session: it waits for the window named "Sorvanta", presses alt+n (ON) in it, speaks a
-# test phrase into the microphone, and leaves in RUN_OUT (default out/):
-#   screenshot.png   the screen while the echo runs
+# Runs the program under Wine for a person: the README's `make run`.
+#   scripts/run.sh
+# Installs what it needs (scripts/install-deps.sh) and builds the 64-bit Windows program.
+#
+# With a display and a sound server of the user's own (DISPLAY answers, and pactl reaches a
+# PulseAudio or PipeWire server) it starts the program there, in RUN_OUT/work (default
+# out/work), where its settings file stays from run to run, and returns when it ends.
+#
+# Without them it makes virtual ones (scripts/with-virtual-devices.sh, with the microphone and
+# the speaker on one clock by tests/e2e/bench.sh) and rehearses a session as a person would
+# have it: a settings file that chooses the microphone "Mic", the speaker "Speaker", 44100 Hz
+# mono, a buffer time of RUN_TIME ms (200), an echo strength of RUN_ECHO (160) and a delay of
+# RUN_DELAY ms (300); a click on ON; a count of three spoken into the microphone; a click on
+# the exit button. It leaves in RUN_OUT:
+#   screenshot.png   the panel while the echo runs
 #   played.wav       what the program played
-#   recording.wav    microphone (channel 0) and speaker (channel 1) on one time axis
-#   picture.png      input against output, where the echoes can be seen
-# The program's working folder is RUN_OUT/work; a sorvanta.ini there chooses the virtual
-# devices and the echo (RUN_TIME, RUN_ECHO, RUN_DELAY; 100 ms, 128, 300 ms) unless one exists.
-# A program without such a window (a stand-in) skips the window steps with a message.
+#   recording.wav    the microphone (channel 0) and the speaker (channel 1) on one time axis
+#   picture.png      the microphone against the speaker: the echoes after each word
+# and the program's working folder, RUN_OUT/virtual, with the settings file it wrote.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${RUN_OUT:-$root/out}
+program=$root/build/win64/sorvanta.exe
+probe=$root/build/win64/tests/e2e/probe.exe
+wavcheck=$root/build/host/tests/e2e/wavcheck
 
+configure() {  # name, cmake arguments...
+  local name=$1
+  shift
+  [ -f "$root/build/$name/build.ninja" ] && return 0
+  cmake -S "$root" -B "$root/build/$name" -G Ninja -Wno-dev "$@" >/dev/null
+}
+
+# The 64-bit program (the one Wine runs here), its probe, and the host's wavcheck for the
+# picture; the same build types as the test command, so that both share the trees.
 build() {
   "$root/scripts/install-deps.sh"
-  local name
-  for name in host win64; do
-    if [ ! -f "$root/build/$name/build.ninja" ]; then
-      local toolchain=()
-      [ $name = win64 ] && toolchain=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake")
-      cmake -S "$root" -B "$root/build/$name" -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release "${toolchain[@]}" >/dev/null
-    fi
-  done
-  cmake --build "$root/build/host" --target wavcheck >/dev/null
-  if [ -z "$program" ]; then
-    cmake --build "$root/build/win64" --target sorvanta >/dev/null || {
-      echo "run: the program does not build yet (target sorvanta)" >&2; exit 1; }
-    program=$root/build/win64/sorvanta.exe
-  fi
+  configure win64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
+    -DSORVANTA_WAVCHECK="$wavcheck"
+  configure host -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  echo "run: building the program"
+  cmake --build "$root/build/win64" --target sorvanta probe
+  cmake --build "$root/build/host" --target wavcheck
 }
 
 has_own_devices() {
@@ -42,71 +51,62 @@ has_own_devices() {
 # Inside the virtual devices: the rehearsal.
 virtual_session() {
   source "$root/tests/e2e/bench.sh"
-  local wavcheck=$root/build/host/tests/e2e/wavcheck
-  mkdir -p "$out/work"
-  out=$(cd "$out" && pwd)
-  trap bench_done EXIT
+  source "$root/tests/e2e/person.sh"
+  PERSON_PROGRAM=$program PERSON_PROBE=$probe PERSON_PREFIX=$root/build/wineprefix-run
+  mkdir -p "$out/virtual"
+  PERSON_LOG=$out/virtual/program.log
+  trap 'bench_record_stop; person_done' EXIT
   bench_devices
   bench_phrase "$out/phrase.wav"
-  if [ ! -f "$out/work/sorvanta.ini" ]; then
-    printf '[default]\r\nINDEVICE=Mic\r\nOUTDEVICE=Speaker\r\nRATE=%s\r\nSTEREO=0\r\nTIME=%s\r\nECHO=%s\r\nDELAY=%s\r\n' \
-      "$BENCH_RATE" "${RUN_TIME:-100}" "${RUN_ECHO:-128}" "${RUN_DELAY:-300}" >"$out/work/sorvanta.ini"
-  fi
+  printf '[default]\r\nINDEVICE=Mic\r\nOUTDEVICE=Speaker\r\nRATE=%s\r\nSTEREO=0\r\nTIME=%s\r\nECHO=%s\r\nDELAY=%s\r\n' \
+    "$BENCH_RATE" "${RUN_TIME:-200}" "${RUN_ECHO:-160}" "${RUN_DELAY:-300}" >"$out/virtual/sorvanta.ini"
   bench_record_start "$out/recording.wav"
-  (cd "$out/work" && bench_wine "$program" "$@") &
-  local pid=$! window=""
-  for _ in $(seq 60); do
-    window=$(xdotool search --name '^Sorvanta$' 2>/dev/null | head -n 1 || true)
-    [ -n "$window" ] && break
-    kill -0 $pid 2>/dev/null || break
-    sleep 0.5
-  done
-  if [ -n "$window" ]; then
-    echo "run: window Sorvanta found; pressing alt+n (ON)"
-    sleep 1  # the dialog finishes its initialisation
-    xdotool key --window "$window" alt+n
-  else
-    echo "run: no window named Sorvanta appeared; skipping the ON press (the program runs as it is)"
-  fi
-  sleep 2
-  echo "run: speaking the test phrase into the microphone"
-  bench_feed "$out/phrase.wav"
+  echo "run: starting the program on a virtual display"
+  person_start "$out/virtual"
+  echo "run: a click on ON"
+  person_click_control 1000
+  person_await 1 seen_field child 1007 enabled || person_log "the echo did not start"
+  # The mouse goes aside, where it shows no tooltip in the screenshot.
+  xdotool mousemove --window "$(person_desktop_window)" 620 460
   sleep 1
-  import -window root "$out/screenshot.png"
-  sleep 1  # the last echoes
-  if [ -n "$window" ] && kill -0 $pid 2>/dev/null; then
-    xdotool key --window "$window" Escape 2>/dev/null || true
-  fi
-  for _ in $(seq 20); do kill -0 $pid 2>/dev/null || break; sleep 0.5; done
-  if kill -0 $pid 2>/dev/null; then
-    echo "run: the program did not end; stopping it"
-    WINEPREFIX=$BENCH_WINEPREFIX /usr/lib/wine/wineserver64 -k 2>/dev/null || true
-  fi
-  wait $pid 2>/dev/null || true
+  echo "run: counting to three into the microphone"
+  bench_feed "$out/phrase.wav" &
+  local feeder=$!
+  sleep 1  # the first word and its echoes on the meters
+  person_screenshot "$out/screenshot.png"
+  wait $feeder
+  echo "run: a click on the exit button"
+  person_show
+  person_click_control 1008
+  person_wait_end 20 || echo "run: the program did not end"
   bench_record_stop
   sox "$out/recording.wav" "$out/played.wav" remix 2
+  # The picture shows the phrase, from where the microphone heard it.
+  "$wavcheck" latency "$out/phrase.wav" "$out/recording.wav:1" --input "$out/recording.wav:0" \
+    --min-similarity 0.3 >"$out/latency.txt" || true
+  local from latency
+  from=$(awk '$1 == "copy" { printf "%.2f\n", $3 / 1000; exit }' "$out/latency.txt")
+  latency=$(awk '$1 == "latency_ms" { print $2 }' "$out/latency.txt")
   "$wavcheck" picture "$out/recording.wav:0" "$out/recording.wav:1" "$out/picture.png" \
-    --title "$(basename "$program"): microphone and speaker" >/dev/null
+    --from "${from:-0}" --to "$(awk -v f="${from:-0}" -v l="$(soxi -D "$out/phrase.wav")" 'BEGIN { print f + l }')" \
+    --title "Sorvanta: microphone and speaker, echo ${RUN_DELAY:-300} ms at ${RUN_ECHO:-160}/256, buffer ${RUN_TIME:-200} ms" >/dev/null
+  echo "run: from the microphone to the speaker: ${latency:-?} ms"
   echo "run: left screenshot.png, played.wav, recording.wav and picture.png in $out"
 }
 
 if [ "${1:-}" = --virtual-session ]; then
-  shift
-  program=$1
-  shift
-  virtual_session "$@"
+  virtual_session
   exit
 fi
 
-program=""
-if [ $# -gt 0 ]; then
-  program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-  shift
-fi
 build
 if has_own_devices; then
-  echo "run: on your display $DISPLAY and your sound server"
-  exec "$root/scripts/wine-run.sh" "$program" "$@"
+  echo "run: on your display $DISPLAY and your sound server; the settings file is $out/work/sorvanta.ini"
+  mkdir -p "$out/work"
+  cd "$out/work"
+  # A prefix of its own, whose windows the desktop's window manager manages.
+  export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix-desktop} SORVANTA_WINE_MANAGED=1
+  exec "$root/scripts/wine-run.sh" "$program"
 fi
 echo "run: no display or sound server of your own; using virtual ones"
-exec "$root/scripts/with-virtual-devices.sh" "$0" --virtual-session "$program" "$@"
+exec "$root/scripts/with-virtual-devices.sh" "$0" --virtual-session

@@ -23,13 +23,16 @@ if [ ! -f "$WINEPREFIX/.ready" ]; then
   ) 9>"$WINEPREFIX.lock"
 fi
 # The prefix's settings, once: windows that no window manager manages (none runs on the
-# virtual display, and a managed window waits two seconds for one each time it is hidden), and
+# virtual display, and a managed window waits two seconds for one each time it is hidden;
+# SORVANTA_WINE_MANAGED=1 leaves them to the window manager of a person's desktop), and
 # the dialogs' font "ＭＳ Ｐゴシック", which Wine lacks, drawn with the IPA P Gothic font.
 if [ ! -f "$WINEPREFIX/.settings-1" ]; then
   (
     flock 9
     if [ ! -f "$WINEPREFIX/.settings-1" ]; then
-      "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+      if [ "${SORVANTA_WINE_MANAGED:-0}" != 1 ]; then
+        "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+      fi
       fonts=$(mktemp --suffix=.reg)
       {
         printf '\xff\xfe'

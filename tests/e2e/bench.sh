@@ -89,7 +89,7 @@ bench_wait_for() {
 #               one sharp correlation peak, short enough that its echoes do not overlap
 #   clicks.wav  the chirp once a second, 4 times: latency again and again in one run
 #   tone.wav    440 Hz at half scale, length BENCH_TONE_SECONDS (default 60)
-#   phrase.wav  a spoken phrase (Japanese voice where espeak-ng has one)
+#   phrase.wav  a spoken count of three, words two seconds apart (bench_phrase)
 bench_signals() {
   local dir=$1 r=$BENCH_RATE
   mkdir -p "$dir"
@@ -105,14 +105,17 @@ bench_signals() {
   bench_phrase "$dir/phrase.wav"
 }
 
-# bench_phrase FILE: a spoken test phrase as mono 16-bit at the bench rate.
+# bench_phrase FILE: a spoken test phrase as mono 16-bit at the bench rate: a count of three,
+# two seconds between the words, so that each word's echoes die away before the next (a
+# Japanese voice where espeak-ng has one).
 bench_phrase() {
-  local voice=ja text="こんにちは。エコーのテストです。いち、に、さん。"
+  local voice=ja words=(いち に さん)
   if ! espeak-ng --voices=ja 2>/dev/null | grep -q ' ja '; then
-    voice=en text="Hello. This is an echo test. One, two, three."
+    voice=en words=(one two three)
   fi
-  espeak-ng -v "$voice" -w "$1.raw.wav" "$text"
-  sox "$1.raw.wav" -r "$BENCH_RATE" -c 1 -b 16 "$1" pad 0.3 1.0
+  local ssml="<speak>${words[0]}<break time='2000ms'/>${words[1]}<break time='2000ms'/>${words[2]}</speak>"
+  espeak-ng -m -v "$voice" -w "$1.raw.wav" "$ssml"
+  sox "$1.raw.wav" -r "$BENCH_RATE" -c 1 -b 16 "$1" pad 0.3 2.0
   rm -f "$1.raw.wav"
 }
 

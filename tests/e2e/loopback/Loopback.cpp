@@ -3,14 +3,11 @@
 // proved, and the floor of the devices measured, without the real program:
 //
 //   loopback [--in NAME] [--out NAME] [--rate HZ] [--time MS] [--buffers N] [--seconds S]
-//            [--echo-delay MS --echo-strength G] [--window TITLE] [--trace FILE] [--list]
+//            [--trace FILE] [--list]
 //
 // Devices are found by their exact name (the default device without --in/--out). --buffers
 // capture buffers of --time ms each are kept queued, and as many playback buffers again; a
-// captured block is written to playback as soon as it returns. With --echo-delay the loop adds
-// a feedback echo, y[n] = limit(x[n] + floor(y[n-D] * G / 256)), so that the bench's echo
-// analysis can be rehearsed. With --window it waits in a small window of that title until its
-// "O&N" button is pressed (alt+n), as a person would start the real program. On exit it prints
+// captured block is written to playback as soon as it returns, unchanged. On exit it prints
 // how many blocks went round and how many found no free playback buffer; --trace writes a
 // line per captured block: milliseconds since start, and how many playback buffers were
 // still queued when it came (to tell a late capture from a slow playback).
@@ -34,9 +31,6 @@ struct Options {
     int nTimeMs = 100;
     int nBuffers = 3;
     int nSeconds = 10;
-    int nEchoDelayMs = 0;
-    int nEchoStrength = 0;
-    std::string window;
     std::string trace;
     bool bList = false;
 };
@@ -60,22 +54,15 @@ bool ParseOptions(int argc, char** argv, Options& o)
             o.nBuffers = std::atoi(argv[++i]);
         } else if (a == "--seconds" && bHasValue) {
             o.nSeconds = std::atoi(argv[++i]);
-        } else if (a == "--echo-delay" && bHasValue) {
-            o.nEchoDelayMs = std::atoi(argv[++i]);
-        } else if (a == "--echo-strength" && bHasValue) {
-            o.nEchoStrength = std::atoi(argv[++i]);
         } else if (a == "--trace" && bHasValue) {
             o.trace = argv[++i];
-        } else if (a == "--window" && bHasValue) {
-            o.window = argv[++i];
         } else {
             std::fprintf(stderr, "loopback: unknown or incomplete option %s\n", a.c_str());
             return false;
         }
     }
     if (o.nRate < 8000 || o.nRate > 192000 || o.nTimeMs < 5 || o.nTimeMs > 2000 ||
-        o.nBuffers < 1 || o.nBuffers > 64 || o.nSeconds < 1 || o.nEchoDelayMs < 0 ||
-        o.nEchoDelayMs > 5000 || o.nEchoStrength < 0 || o.nEchoStrength > 255) {
+        o.nBuffers < 1 || o.nBuffers > 64 || o.nSeconds < 1) {
         std::fprintf(stderr, "loopback: an option is out of range\n");
         return false;
     }
@@ -124,81 +111,6 @@ long long FindDevice(const std::string& name, bool bInput)
     return -2;
 }
 
-// The feedback echo, one sample at a time over a ring of the delay's length.
-class CEcho {
-public:
-    CEcho(int nDelaySamples, int nStrength) : m_ring(static_cast<size_t>(nDelaySamples), 0), m_nStrength(nStrength) {}
-    void Process(int16_t* p, size_t n)
-    {
-        if (m_ring.empty())
-            return;
-        for (size_t i = 0; i < n; ++i) {
-            int16_t& past = m_ring[m_nPos];
-            const int y = std::clamp(p[i] + past, -32768, 32767);
-            p[i] = static_cast<int16_t>(y);
-            // An arithmetic shift floors, as the echo's definition asks.
-            past = static_cast<int16_t>((y * m_nStrength) >> 8);
-            m_nPos = (m_nPos + 1) % m_ring.size();
-        }
-    }
-
-private:
-    std::vector<int16_t> m_ring;
-    size_t m_nPos = 0;
-    int m_nStrength;
-};
-
-LRESULT CALLBACK OnWindowMessage(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
-{
-    if (nMsg == WM_COMMAND && LOWORD(wParam) == IDOK) {
-        PostQuitMessage(1);
-        return 0;
-    }
-    if (nMsg == WM_CLOSE) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(hWnd, nMsg, wParam, lParam);
-}
-
-// Waits in a window with one "O&N" button until it is pressed (true) or the window is closed
-// (false). IsDialogMessage gives the button its mnemonic, so alt+n presses it.
-bool WaitForOn(const std::string& title)
-{
-    HINSTANCE hInstance = GetModuleHandleA(nullptr);
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = OnWindowMessage;
-    wc.hInstance = hInstance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    wc.lpszClassName = "LoopbackWindow";
-    RegisterClassA(&wc);
-    HWND hWnd = CreateWindowA("LoopbackWindow", title.c_str(), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE,
-                              100, 100, 260, 120, nullptr, nullptr, hInstance, nullptr);
-    CreateWindowA("BUTTON", "O&N", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 80, 25, 90, 30, hWnd,
-                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), hInstance, nullptr);
-    MSG msg{};
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageA(hWnd, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
-    const bool bOn = msg.wParam == 1;
-    SetWindowTextA(hWnd, (title + (bOn ? " - on" : "")).c_str());
-    // The window stays up (for a screenshot) while the loop runs; its messages are pumped there.
-    return bOn;
-}
-
-void PumpMessages()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
 struct Block {
     WAVEHDR hdr{};
     std::vector<int16_t> data;
@@ -218,10 +130,6 @@ int Run(const Options& o)
         std::fprintf(stderr, "loopback: no device named %s\n", nIn == -2 ? o.in.c_str() : o.out.c_str());
         ListDevices();
         return 2;
-    }
-    if (!o.window.empty() && !WaitForOn(o.window)) {
-        std::printf("loopback: window closed before ON\n");
-        return 0;
     }
 
     WAVEFORMATEX fmt{};
@@ -270,7 +178,6 @@ int Run(const Options& o)
         b.hdr.dwFlags |= WHDR_DONE;  // free until written
     }
 
-    CEcho echo(o.nRate * o.nEchoDelayMs / 1000, o.nEchoStrength);
     long nBlocks = 0;
     long nNoBuffer = 0;
     size_t nNextIn = 0;
@@ -285,8 +192,6 @@ int Run(const Options& o)
     std::fflush(stdout);
     while (GetTickCount() - nStart < static_cast<DWORD>(o.nSeconds) * 1000) {
         WaitForSingleObject(hEvent, 50);
-        if (!o.window.empty())
-            PumpMessages();
         // Capture buffers return in the order they were queued.
         for (;;) {
             Block& in = capture[nNextIn];
@@ -304,7 +209,6 @@ int Run(const Options& o)
                 ++nNoBuffer;
             } else {
                 std::copy_n(in.data.begin(), nSamples, it->data.begin());
-                echo.Process(it->data.data(), nSamples);
                 it->hdr.dwBufferLength = static_cast<DWORD>(nSamples * 2);
                 it->hdr.dwFlags &= ~static_cast<DWORD>(WHDR_DONE);
                 waveOutWrite(hOut, &it->hdr, sizeof it->hdr);

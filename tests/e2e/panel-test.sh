@@ -1,0 +1,206 @@
+#!/usr/bin/env bash
+# The panel as a person meets it, under Wine: run inside scripts/with-virtual-devices.sh as
+#   panel-test.sh OUTDIR
+# 1. First start, without a settings file: centred, caption, every control, the device lists
+#    (the standard device, then the devices of the sound server), the rates in order, the
+#    first start's values; a screenshot (OUTDIR/panel.png).
+# 2. The person sets every control (lists by mouse and keys, the check box and arrows by
+#    mouse, an edit's arrow keys), opens the About box (OUTDIR/about.png) and closes it with
+#    Esc, and closes the panel with the exit button: the program ends and sorvanta.ini holds
+#    the seven keys with what the controls showed.
+# 3. The next start shows every setting again with the echo off; Esc closes it.
+# 4. Another start switches the echo on (alt+n) and closes by the caption's close box: the
+#    program ends, the settings are written again, and the start after it has the echo off.
+# Prints a line per check; exits non-zero if any failed.
+set -euo pipefail
+out=$1
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/person.sh"
+PERSON_PREFIX=${PERSON_PREFIX:-$person_root/build/wineprefix-e2e-panel}
+trap person_done EXIT
+rm -rf "$out"
+mkdir -p "$out/work"
+work=$out/work
+PERSON_LOG=$out/program.log
+
+# The settings file as the program wrote it: "KEY=VALUE" lines in UTF-8, CRs dropped.
+settings() {
+  iconv -f CP932 -t UTF-8 "$work/sorvanta.ini" | tr -d '\r'
+}
+
+expected_settings() {
+  printf '[default]\nINDEVICE=Mic\nOUTDEVICE=標準のデバイス\nRATE=22050\nSTEREO=1\nTIME=53\nECHO=2\nDELAY=11\n'
+}
+
+# The devices the sound server has, as Wine names them: its default device "PulseAudio" and
+# every source (sink) by its description, cut to the 31 characters a device name holds.
+server_devices() {  # sources | sinks
+  {
+    echo PulseAudio
+    pactl list "$1" | sed -n 's/^\tDescription: //p' | cut -c1-31
+  } | sort
+}
+
+# The controls in template order: id, class and text (the texts of the edits and lists are
+# their values, checked apart).
+expected_controls() {
+  cat <<'EOF'
+1002 ComboBox
+1003 ComboBox
+1001 ComboBox
+1016 Button ステレオ(&S)
+1010 Edit
+1013 msctls_updown32 Spin1
+1011 Edit
+1014 msctls_updown32 Spin1
+1012 Edit
+1015 msctls_updown32 Spin1
+1000 Button ON(&N)
+1007 Button OFF(&F)
+1009 Button バージョン(&A)...
+1008 Button 終了(&X)
+-1 Static サンプリングレート(&R)
+-1 Static サンプリング単位時間(&T)
+-1 Static エコーの強さ(&P)
+-1 Static エコーまでの時間(&D)
+1005 msctls_progress32 Progress1
+-1 Button 音源の設定
+-1 Static 入力デバイス(&I)
+-1 Static 出力デバイス(&O)
+1006 msctls_progress32 Progress1
+EOF
+}
+
+seen_controls() {
+  printf '%s\n' "$person_seen" | awk '$1 == "child" {
+    sub("id=", "", $2); sub("class=", "", $3); i = index($0, " text=")
+    print $2, $3 ($3 == "Edit" || $3 == "ComboBox" ? "" : " " substr($0, i + 6)) }'
+}
+
+# The state of every setting control as "name value" lines.
+seen_state() {
+  echo "in $(seen_field selected 1002 index)"
+  echo "out $(seen_field selected 1003 index)"
+  echo "rate $(seen_field selected 1001 index)"
+  echo "stereo $(seen_field check 1016 state)"
+  echo "time $(seen_field updown 1013 pos) $(seen_field child 1010 text)"
+  echo "echo $(seen_field updown 1014 pos) $(seen_field child 1011 text)"
+  echo "delay $(seen_field updown 1015 pos) $(seen_field child 1012 text)"
+  echo "on $(seen_field child 1000 enabled) off $(seen_field child 1007 enabled)"
+}
+
+on_off() { seen_state | tail -n 1; }
+
+centred() {
+  local l t r b w h
+  read -r l t r b <<<"$(seen_window rect | tr ',' ' ')"
+  read -r w h <<<"$(printf '%s\n' "$person_seen" | awk '$1 == "screen" { print $2, $3 }')"
+  # Centred to the pixel, give or take the rounding of an odd difference.
+  local dx=$((l + r - w)) dy=$((t + b - h))
+  echo "window $l,$t,$r,$b on a screen of ${w}x$h" >&2
+  [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ]
+}
+
+items_from() {  # ID FIRST: the items after the first, sorted
+  seen_items "$1" | tail -n +2 | sort
+}
+
+item_data() {  # ID: the items' data in list order, on one line
+  printf '%s\n' "$person_seen" | awk -v id="id=$1" '$1 == "item" && $2 == id { sub("data=", "", $4); printf "%s ", $4 }'
+}
+
+ended() { person_wait_end 20; }
+
+echo "--- 1. first start"
+person_start "$work"
+sleep 1  # the first paint
+person_screenshot "$out/panel.png"
+person_show
+check_eq "caption" "Sorvanta" "$(seen_window caption)"
+check "opens centred" centred
+check_eq "controls in template order" "$(expected_controls)" "$(seen_controls)"
+check_eq "input list begins with the standard device" "標準のデバイス" "$(seen_items 1002 | head -n 1)"
+check_eq "output list begins with the standard device" "標準のデバイス" "$(seen_items 1003 | head -n 1)"
+check_eq "input list: the server's sources" "$(server_devices sources)" "$(items_from 1002)"
+check_eq "output list: the server's sinks" "$(server_devices sinks)" "$(items_from 1003)"
+check_eq "input items carry -1 and the device indices" "-1 $(seq -s ' ' 0 $(($(seen_items 1002 | wc -l) - 2))) " "$(item_data 1002)"
+check_eq "output items carry -1 and the device indices" "-1 $(seq -s ' ' 0 $(($(seen_items 1003 | wc -l) - 2))) " "$(item_data 1003)"
+check_eq "rates in order" "$(printf '%s\n' 8000 11025 16000 22050 32000 44100 48000 96000)" "$(seen_items 1001)"
+check_eq "rates carry their Hz" "8000 11025 16000 22050 32000 44100 48000 96000 " "$(item_data 1001)"
+# Without a settings file: the first items, stereo off, every number at its lower bound but
+# the echo strength, which reads 0.
+check_eq "first start's values" "$(printf 'in 0\nout 0\nrate 0\nstereo 0\ntime 50 50\necho 0 0\ndelay 10 10\non 1 off 0')" "$(seen_state)"
+check_eq "ranges" "lo=50 hi=1000 lo=0 hi=255 lo=10 hi=1000" \
+  "$(printf '%s\n' "$person_seen" | awk '$1 == "updown" { printf "%s%s %s", (n++ ? " " : ""), $4, $5 }')"
+check_eq "focus on the input list" "1002" "$(printf '%s\n' "$person_seen" | awk '$1 == "focus" { sub("id=", "", $2); print $2 }')"
+
+# Tooltips where the mouse rests: on the buttons, the rate list and the numbers, not on the
+# device lists or the check box.
+check_eq "no tooltip on the input list" "" "$(person_hover 1002)"
+check_eq "no tooltip on the stereo box" "" "$(person_hover 1016)"
+check_eq "tooltip of ON" "再生を開始する" "$(person_hover 1000)"
+check_eq "tooltip of the rate list" "サンプリング周波数" "$(person_hover 1001)"
+check_eq "tooltip of the delay" "エコーするまでの時間" "$(person_hover 1012)"
+
+echo "--- 2. the person sets every control, looks at the version, exits"
+person_choose 1002 Mic
+person_show
+person_choose 1001 22050
+person_show
+person_click_control 1016
+for _ in 1 2 3; do person_click_arrow 1013 up; sleep 0.1; done
+person_click_arrow 1014 up
+sleep 0.1
+person_click_arrow 1014 up
+# The delay with the keyboard: a click in its edit, then the arrow keys.
+person_click_control 1012
+person_key Up Up Down
+set_state=$(printf 'in %s\nout 0\nrate 3\nstereo 1\ntime 53 53\necho 2 2\ndelay 11 11\non 1 off 0' "$(seen_item_index 1002 Mic)")
+person_await "$set_state" seen_state || true
+check_eq "what the person set" "$set_state" "$(seen_state)"
+person_click_control 1009
+if person_probe wait "バージョン情報" 10; then
+  sleep 0.5
+  person_screenshot "$out/about.png"
+  person_show "バージョン情報"
+  check_eq "About box: its controls" "$(printf '1 Button OK\n-1 Static \n-1 Static Sorvanta Version1.0\\n(C) Sorvanta Project\n1017 Static https://sorvanta.example/\n1018 Static mailto:hi@sorvanta.example')" \
+    "$(seen_controls | sed 's/^65535 /-1 /')"
+  person_show
+  check_eq "the panel waits behind the About box" "0" "$(seen_window enabled)"
+  person_key Escape
+  check "Esc closes the About box" person_probe gone "バージョン情報" 10
+  person_show
+  check_eq "the panel is back, the echo as it was" "1 1 0" "$(seen_window enabled) $(seen_field child 1000 enabled) $(seen_field child 1007 enabled)"
+else
+  check "the version button opens the About box" false
+fi
+person_show
+person_click_control 1008
+check "the exit button ends the program" ended
+check_eq "the settings file holds the seven keys" "$(expected_settings)" "$(settings)"
+
+echo "--- 3. the next start restores every control; Esc ends it"
+person_start "$work"
+check_eq "every control restored, the echo off" "$set_state" "$(seen_state)"
+rm "$work/sorvanta.ini"
+person_key Escape
+check "Esc ends the program" ended
+check_eq "the settings file is written again" "$(expected_settings)" "$(settings)"
+
+echo "--- 4. the echo on, then the close box"
+person_start "$work"
+person_key alt+n
+person_await "on 0 off 1" on_off || true
+check_eq "alt+n switches the echo on" "on 0 off 1" "$(on_off)"
+rm "$work/sorvanta.ini"
+person_click_close
+check "the close box ends the program while the echo is on" ended
+check_eq "the settings file is written again" "$(expected_settings)" "$(settings)"
+person_start "$work"
+check_eq "the next start restores it all with the echo off" "$set_state" "$(seen_state)"
+person_show
+person_click_control 1008
+check "the exit button ends the program" ended
+
+echo "panel test: $person_failures failed; screenshots $out/panel.png, $out/about.png"
+[ "$person_failures" -eq 0 ]
