@@ -8,7 +8,7 @@
 # out/work), where its settings file stays from run to run, and returns when it ends.
 #
 # Without them it makes virtual ones (scripts/with-virtual-devices.sh, with the microphone and
-# the speaker on one clock by tests/e2e/bench.sh) and rehearses a session as a person would
+# the speaker on one clock by tools/bench.sh) and rehearses a session as a person would
 # have it: a settings file that chooses the microphone "Mic", the speaker "Speaker", 44100 Hz
 # mono, a buffer time of RUN_TIME ms (200), an echo strength of RUN_ECHO (160) and a delay of
 # RUN_DELAY ms (300); a click on ON; a count of three spoken into the microphone; a click on
@@ -22,8 +22,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${RUN_OUT:-$root/out}
 program=$root/build/win64/sorvanta.exe
-probe=$root/build/win64/tests/e2e/probe.exe
-wavcheck=$root/build/host/tests/e2e/wavcheck
+probe=$root/build/win64/tools/probe.exe
+wavcheck=$root/build/host/tools/wavcheck
 
 configure() {  # name, cmake arguments...
   local name=$1
@@ -50,8 +50,8 @@ has_own_devices() {
 
 # Inside the virtual devices: the rehearsal.
 virtual_session() {
-  source "$root/tests/e2e/bench.sh"
-  source "$root/tests/e2e/person.sh"
+  source "$root/tools/bench.sh"
+  source "$root/tools/person.sh"
   PERSON_PROGRAM=$program PERSON_PROBE=$probe PERSON_PREFIX=$root/build/wineprefix-run
   mkdir -p "$out/virtual"
   PERSON_LOG=$out/virtual/program.log

@@ -27,7 +27,7 @@ configure tsan  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVANTA_SANITIZER=thread ||
 configure win32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" || exit 1
 # The sound bench under Wine analyses its recordings with the host build's wavcheck.
 configure win64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
-  -DSORVANTA_WAVCHECK="$root/build/host/tests/e2e/wavcheck" || exit 1
+  -DSORVANTA_WAVCHECK="$root/build/host/tools/wavcheck" || exit 1
 
 for name in "${order[@]}"; do
   echo "=== build $name"

@@ -15,7 +15,7 @@
 set -euo pipefail
 out=$1
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/person.sh"
+source "$here/../../tools/person.sh"
 PERSON_PREFIX=${PERSON_PREFIX:-$person_root/build/wineprefix-e2e-panel}
 trap person_done EXIT
 rm -rf "$out"

@@ -12,7 +12,7 @@
 set -euo pipefail
 loopback=$1 wavcheck=$2
 out=${3:-$(dirname "$loopback")/bench-selftest}
-source "$(dirname "$0")/bench.sh"
+source "$(dirname "$0")/../../tools/bench.sh"
 trap bench_done EXIT
 rm -rf "$out"; mkdir -p "$out"
 BENCH_TONE_SECONDS=3 bench_signals "$out"

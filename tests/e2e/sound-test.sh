@@ -24,8 +24,8 @@
 set -euo pipefail
 wavcheck=$1 out=$2
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/bench.sh"
-source "$here/person.sh"
+source "$here/../../tools/bench.sh"
+source "$here/../../tools/person.sh"
 PERSON_PREFIX=${PERSON_PREFIX:-$person_root/build/wineprefix-e2e-sound}
 time_ms=${SOUND_TIME:-200}
 done_all() { bench_record_stop; person_done; }

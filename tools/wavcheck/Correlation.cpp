@@ -1,4 +1,4 @@
-#include "tests/e2e/wavcheck/Correlation.h"
+#include "tools/wavcheck/Correlation.h"
 
 #include <algorithm>
 #include <cmath>

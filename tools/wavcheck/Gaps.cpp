@@ -1,4 +1,4 @@
-#include "tests/e2e/wavcheck/Gaps.h"
+#include "tools/wavcheck/Gaps.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
-#include "tests/e2e/wavcheck/Gaps.h"
-#include "tests/e2e/wavcheck/test/Signals.h"
+#include "tools/wavcheck/Gaps.h"
+#include "tests/wavcheck/Signals.h"
 
 #include <gtest/gtest.h>
 

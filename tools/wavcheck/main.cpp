@@ -13,11 +13,11 @@
 // that what is reported is the delay from input to output; latency_ms is then the median
 // over every copy of REF in IN. Prints "name value" lines;
 // exits 0 when the check passes, 1 when it fails, 2 on bad use or an unreadable file.
-#include "tests/e2e/wavcheck/Correlation.h"
-#include "tests/e2e/wavcheck/Echoes.h"
-#include "tests/e2e/wavcheck/Gaps.h"
-#include "tests/e2e/wavcheck/Picture.h"
-#include "tests/e2e/wavcheck/Wav.h"
+#include "tools/wavcheck/Correlation.h"
+#include "tools/wavcheck/Echoes.h"
+#include "tools/wavcheck/Gaps.h"
+#include "tools/wavcheck/Picture.h"
+#include "tools/wavcheck/Wav.h"
 
 #include <algorithm>
 #include <cmath>
@@ -39,7 +39,7 @@ struct Signal {
 
 [[noreturn]] void Usage(const std::string& why)
 {
-    std::fprintf(stderr, "wavcheck: %s\n(see the head of tests/e2e/wavcheck/main.cpp for its use)\n", why.c_str());
+    std::fprintf(stderr, "wavcheck: %s\n(see the head of tools/wavcheck/main.cpp for its use)\n", why.c_str());
     std::exit(EXIT_USAGE);
 }
 

@@ -1,4 +1,4 @@
-#include "tests/e2e/wavcheck/Echoes.h"
+#include "tools/wavcheck/Echoes.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,7 @@
 # captions and caption buttons, in a prefix of its own (PERSON_PREFIX). It is driven only as a
 # person drives it: keys through the X keyboard (xdotool key, XTEST, to whatever window has the
 # focus) and mouse clicks at the places where the controls are on the screen. What the screen
-# shows is read back with the probe (tests/e2e/probe), a Windows program on the same desktop
+# shows is read back with the probe (tools/probe), a Windows program on the same desktop
 # that only reads: window texts, list items, selections, positions, enabled states, focus.
 #
 #   person_start DIR         starts the program with DIR as its working folder; waits for the panel
@@ -23,9 +23,9 @@
 #   seen_items ID            the item texts of a list, one a line
 
 person_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-person_root=$(cd "$person_here/../.." && pwd)
+person_root=$(cd "$person_here/.." && pwd)
 PERSON_PROGRAM=${PERSON_PROGRAM:-$person_root/build/win64/sorvanta.exe}
-PERSON_PROBE=${PERSON_PROBE:-$person_root/build/win64/tests/e2e/probe.exe}
+PERSON_PROBE=${PERSON_PROBE:-$person_root/build/win64/tools/probe.exe}
 PERSON_PREFIX=${PERSON_PREFIX:-$person_root/build/wineprefix-person}
 PERSON_DESKTOP=${PERSON_DESKTOP:-640x480}
 PERSON_MAIN=Sorvanta

@@ -1,4 +1,4 @@
-#include "tests/e2e/wavcheck/Wav.h"
+#include "tools/wavcheck/Wav.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 # Measures glitches and latency under Wine, the program against the plain loop in one
 # session: run inside scripts/with-virtual-devices.sh as
 #   measure.sh WAVCHECK OUTDIR [BUFFER_MS...]      (default 50 100 200)
-# For each buffer time, first the stand-in loop (tests/e2e/loopback: the devices' floor) and
+# For each buffer time, first the stand-in loop (tools/loopback: the devices' floor) and
 # then the program (driven by person.sh: a settings file with that buffer time, echo strength
 # 0 so that the tone comes out as it went in, a click on ON, a click on exit): a 60 s tone
 # (BENCH_TONE_SECONDS) and then four chirps go through it; the chirps give the latency from
@@ -21,7 +21,7 @@ times=("$@")
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/bench.sh"
 source "$here/person.sh"
-loopback=${LOOPBACK:-$person_root/build/win64/tests/e2e/loopback.exe}
+loopback=${LOOPBACK:-$person_root/build/win64/tools/loopback.exe}
 PERSON_PREFIX=${PERSON_PREFIX:-$person_root/build/wineprefix-measure}
 BENCH_WINEPREFIX=$PERSON_PREFIX
 wine_env="WINEDEBUG=-all,warn+pulse ${MEASURE_WINE_ENV:-}"

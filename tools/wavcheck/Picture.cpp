@@ -1,4 +1,4 @@
-#include "tests/e2e/wavcheck/Picture.h"
+#include "tools/wavcheck/Picture.h"
 
 #include <algorithm>
 #include <cstdio>

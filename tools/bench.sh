@@ -16,7 +16,7 @@
 # for nothing and keeps a buffer of its own, so that it never runs dry on a busy machine.
 
 bench_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-bench_root=$(cd "$bench_here/../.." && pwd)
+bench_root=$(cd "$bench_here/.." && pwd)
 BENCH_RATE=${BENCH_RATE:-44100}
 BENCH_LATENCY_MS=${BENCH_LATENCY_MS:-20}
 

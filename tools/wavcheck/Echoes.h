@@ -2,7 +2,7 @@
 // first one follow at D, 2D, ... each weaker than the one before by g/256.
 #pragma once
 
-#include "tests/e2e/wavcheck/Correlation.h"
+#include "tools/wavcheck/Correlation.h"
 
 #include <vector>
 

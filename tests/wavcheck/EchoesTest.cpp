@@ -1,5 +1,5 @@
-#include "tests/e2e/wavcheck/Echoes.h"
-#include "tests/e2e/wavcheck/test/Signals.h"
+#include "tools/wavcheck/Echoes.h"
+#include "tests/wavcheck/Signals.h"
 
 #include <gtest/gtest.h>
 

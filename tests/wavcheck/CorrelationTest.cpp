@@ -1,5 +1,5 @@
-#include "tests/e2e/wavcheck/Correlation.h"
-#include "tests/e2e/wavcheck/test/Signals.h"
+#include "tools/wavcheck/Correlation.h"
+#include "tests/wavcheck/Signals.h"
 
 #include <gtest/gtest.h>
 
