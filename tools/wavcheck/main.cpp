@@ -43,15 +43,15 @@ struct Signal {
     std::exit(EXIT_USAGE);
 }
 
-Signal Load(const std::string& spec)
+Signal Load(const std::string& fileAndChannel)
 {
-    std::string path = spec;
+    std::string path = fileAndChannel;
     int nChannel = -1;
-    const size_t nColon = spec.rfind(':');
-    if (nColon != std::string::npos && nColon + 1 < spec.size() &&
-        spec.find_first_not_of("0123456789", nColon + 1) == std::string::npos) {
-        path = spec.substr(0, nColon);
-        nChannel = std::atoi(spec.c_str() + nColon + 1);
+    const size_t nColon = fileAndChannel.rfind(':');
+    if (nColon != std::string::npos && nColon + 1 < fileAndChannel.size() &&
+        fileAndChannel.find_first_not_of("0123456789", nColon + 1) == std::string::npos) {
+        path = fileAndChannel.substr(0, nColon);
+        nChannel = std::atoi(fileAndChannel.c_str() + nColon + 1);
     }
     Sound sound;
     std::string error;
