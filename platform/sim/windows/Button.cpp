@@ -204,17 +204,9 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
         case WM_ENABLE:
             InvalidateRect(hwnd, nullptr, TRUE);
             return 0;
-        case WM_SETFONT: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            Find(lk, hwnd)->hFont = reinterpret_cast<HFONT>(wParam);
-            return 0;
-        }
-        case WM_GETFONT: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            return reinterpret_cast<LRESULT>(Find(lk, hwnd)->hFont);
-        }
+        case WM_SETFONT:
+        case WM_GETFONT:
+            return ControlFont(hwnd, nMessage, wParam);
         default:
             return DefWindowProcA(hwnd, nMessage, wParam, lParam);
     }

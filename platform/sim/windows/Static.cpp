@@ -92,17 +92,9 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
             auto p = Data<StaticData>(lk, hwnd);
             return p ? reinterpret_cast<LRESULT>(p->hIcon) : 0;
         }
-        case WM_SETFONT: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            Find(lk, hwnd)->hFont = reinterpret_cast<HFONT>(wParam);
-            return 0;
-        }
-        case WM_GETFONT: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            return reinterpret_cast<LRESULT>(Find(lk, hwnd)->hFont);
-        }
+        case WM_SETFONT:
+        case WM_GETFONT:
+            return ControlFont(hwnd, nMessage, wParam);
         default:
             return DefWindowProcA(hwnd, nMessage, wParam, lParam);
     }

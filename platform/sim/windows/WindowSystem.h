@@ -186,6 +186,9 @@ std::shared_ptr<T> Data(Lock& lk, HWND hwnd)
 std::shared_ptr<WindowClass> FindClass(Lock& lk, const std::string& name);
 // Registers a class of the window system itself, at start.
 void AddBuiltInClass(const WindowClass& cls);
+// WM_SETFONT and WM_GETFONT as the controls answer them: the font is kept with the window
+// (takes the lock).
+LRESULT ControlFont(HWND hwnd, UINT nMessage, WPARAM wParam);
 
 // ---- the window tree (lock held)
 bool IsDescendant(Lock& lk, HWND hwndAncestor, HWND hwnd);

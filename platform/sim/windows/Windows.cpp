@@ -161,6 +161,17 @@ void AddBuiltInClass(const WindowClass& cls)
     BuiltInClasses().push_back(p);
 }
 
+LRESULT ControlFont(HWND hwnd, UINT nMessage, WPARAM wParam)
+{
+    Lock lk = World::Get().Acquire();
+    Window* p = Find(lk, hwnd);
+    if (nMessage == WM_SETFONT) {
+        p->hFont = reinterpret_cast<HFONT>(wParam);
+        return 0;
+    }
+    return reinterpret_cast<LRESULT>(p->hFont);
+}
+
 bool IsDescendant(Lock& lk, HWND hwndAncestor, HWND hwnd)
 {
     Window* p = Find(lk, hwnd);
