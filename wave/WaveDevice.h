@@ -7,6 +7,7 @@
 #include "platform/win32.h"
 
 #include <atomic>
+#include <new>
 
 // Device error codes (m_nError): written only on failure, so a success leaves the last one.
 enum {
@@ -80,6 +81,39 @@ protected:
     // A product name that fills its field without a terminator is cut after its last whole
     // character (code page 932) and terminated.
     static void EndName(CHAR* pszName);
+
+    // The device list, read at construction: m_nDevices and every device's capabilities, each
+    // name ended; with no device, or a list that cannot be read, none and the reason in
+    // m_nError.
+    template <class TCaps, class TGetCaps>
+    void ListDevices(UINT nDevices, TGetCaps pfnGetCaps, TCaps*& pCaps)
+    {
+        m_nDevices = nDevices;
+        if (m_nDevices == 0) {
+            m_nError = WDE_NODEVICE;
+            return;
+        }
+        pCaps = new (std::nothrow) TCaps[m_nDevices];
+        for (UINT i = 0; i < m_nDevices; ++i) {
+            if (!pCaps || pfnGetCaps(i, &pCaps[i], sizeof(TCaps)) != MMSYSERR_NOERROR) {
+                delete[] pCaps;
+                pCaps = nullptr;
+                m_nDevices = 0;
+                m_nError = WDE_FAILED;
+                return;
+            }
+            EndName(pCaps[i].szPname);
+        }
+    }
+    // The name of device nIndex of the list, or nullptr with WDE_BADINDEX.
+    template <class TCaps>
+    LPCSTR NameOf(const TCaps* pCaps, UINT nIndex)
+    {
+        if (nIndex < m_nDevices)
+            return pCaps[nIndex].szPname;
+        m_nError = WDE_BADINDEX;
+        return nullptr;
+    }
 
     UINT m_nDevices;
     int m_nError;

@@ -8,23 +8,7 @@
 CWaveIn::CWaveIn()
     : m_hWaveIn(nullptr), m_bRecording(0), m_pBuffer{}, m_pThread(nullptr), m_pCaps(nullptr)
 {
-    m_nDevices = waveInGetNumDevs();
-    if (m_nDevices == 0) {
-        m_nError = WDE_NODEVICE;
-        return;
-    }
-    m_pCaps = new (std::nothrow) WAVEINCAPSA[m_nDevices];
-    for (UINT i = 0; i < m_nDevices; ++i) {
-        if (!m_pCaps ||
-            waveInGetDevCapsA(i, &m_pCaps[i], sizeof(WAVEINCAPSA)) != MMSYSERR_NOERROR) {
-            delete[] m_pCaps;
-            m_pCaps = nullptr;
-            m_nDevices = 0;
-            m_nError = WDE_FAILED;
-            return;
-        }
-        EndName(m_pCaps[i].szPname);
-    }
+    ListDevices(waveInGetNumDevs(), &waveInGetDevCapsA, m_pCaps);
 }
 
 // Normally the device is closed and nothing is left. What a close could not release is
@@ -45,10 +29,7 @@ CWaveIn::~CWaveIn()
 
 LPCSTR CWaveIn::GetDeviceName(UINT nIndex)
 {
-    if (nIndex < m_nDevices)
-        return m_pCaps[nIndex].szPname;
-    m_nError = WDE_BADINDEX;
-    return nullptr;
+    return NameOf(m_pCaps, nIndex);
 }
 
 BOOL CWaveIn::Open(UINT nDevice, DWORD nRate, WORD nBits, BOOL bStereo, DWORD nFrames)

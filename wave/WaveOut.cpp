@@ -3,27 +3,9 @@
 #include "wave/WaveBuffer.h"
 #include "wave/WaveRoute.h"
 
-#include <new>
-
 CWaveOut::CWaveOut() : m_hWaveOut(nullptr), m_pThread(nullptr), m_pCaps(nullptr)
 {
-    m_nDevices = waveOutGetNumDevs();
-    if (m_nDevices == 0) {
-        m_nError = WDE_NODEVICE;
-        return;
-    }
-    m_pCaps = new (std::nothrow) WAVEOUTCAPSA[m_nDevices];
-    for (UINT i = 0; i < m_nDevices; ++i) {
-        if (!m_pCaps ||
-            waveOutGetDevCapsA(i, &m_pCaps[i], sizeof(WAVEOUTCAPSA)) != MMSYSERR_NOERROR) {
-            delete[] m_pCaps;
-            m_pCaps = nullptr;
-            m_nDevices = 0;
-            m_nError = WDE_FAILED;
-            return;
-        }
-        EndName(m_pCaps[i].szPname);
-    }
+    ListDevices(waveOutGetNumDevs(), &waveOutGetDevCapsA, m_pCaps);
 }
 
 // After a failed close the driver may still call back: the route is detached first.
@@ -35,10 +17,7 @@ CWaveOut::~CWaveOut()
 
 LPCSTR CWaveOut::GetDeviceName(UINT nIndex)
 {
-    if (nIndex < m_nDevices)
-        return m_pCaps[nIndex].szPname;
-    m_nError = WDE_BADINDEX;
-    return nullptr;
+    return NameOf(m_pCaps, nIndex);
 }
 
 BOOL CWaveOut::Open(UINT nDevice, DWORD nRate, WORD nBits, BOOL bStereo)
