@@ -77,10 +77,18 @@ seen_controls() {
     print $2, $3 ($3 == "Edit" || $3 == "ComboBox" ? "" : " " substr($0, i + 6)) }'
 }
 
-# The state of every setting control as "name value" lines.
+# The text of a list's selected item (nothing when none is selected).
+selected_text() {
+  local index
+  index=$(seen_field selected "$1" index)
+  [ "${index:--1}" -ge 0 ] && seen_items "$1" | sed -n "$((index + 1))p"
+}
+
+# The state of every setting control as "name value" lines. The devices by name: Wine lists
+# the sound server's devices in an order that may change from one start to the next.
 seen_state() {
-  echo "in $(seen_field selected 1002 index)"
-  echo "out $(seen_field selected 1003 index)"
+  echo "in $(selected_text 1002)"
+  echo "out $(selected_text 1003)"
   echo "rate $(seen_field selected 1001 index)"
   echo "stereo $(seen_field check 1016 state)"
   echo "time $(seen_field updown 1013 pos) $(seen_field child 1010 text)"
@@ -129,7 +137,7 @@ check_eq "rates in order" "$(printf '%s\n' 8000 11025 16000 22050 32000 44100 48
 check_eq "rates carry their Hz" "8000 11025 16000 22050 32000 44100 48000 96000 " "$(item_data 1001)"
 # Without a settings file: the first items, stereo off, every number at its lower bound but
 # the echo strength, which reads 0.
-check_eq "first start's values" "$(printf 'in 0\nout 0\nrate 0\nstereo 0\ntime 50 50\necho 0 0\ndelay 10 10\non 1 off 0')" "$(seen_state)"
+check_eq "first start's values" "$(printf 'in 標準のデバイス\nout 標準のデバイス\nrate 0\nstereo 0\ntime 50 50\necho 0 0\ndelay 10 10\non 1 off 0')" "$(seen_state)"
 check_eq "ranges" "lo=50 hi=1000 lo=0 hi=255 lo=10 hi=1000" \
   "$(printf '%s\n' "$person_seen" | awk '$1 == "updown" { printf "%s%s %s", (n++ ? " " : ""), $4, $5 }')"
 check_eq "focus on the input list" "1002" "$(printf '%s\n' "$person_seen" | awk '$1 == "focus" { sub("id=", "", $2); print $2 }')"
@@ -155,7 +163,7 @@ person_click_arrow 1014 up
 # The delay with the keyboard: a click in its edit, then the arrow keys.
 person_click_control 1012
 person_key Up Up Down
-set_state=$(printf 'in %s\nout 0\nrate 3\nstereo 1\ntime 53 53\necho 2 2\ndelay 11 11\non 1 off 0' "$(seen_item_index 1002 Mic)")
+set_state=$(printf 'in Mic\nout 標準のデバイス\nrate 3\nstereo 1\ntime 53 53\necho 2 2\ndelay 11 11\non 1 off 0')
 person_await "$set_state" seen_state || true
 check_eq "what the person set" "$set_state" "$(seen_state)"
 person_click_control 1009
