@@ -159,6 +159,7 @@ struct BoxProbe
     HWND hwndOwner = nullptr;
     bool bVisible = false;
     bool bOwnerEnabled = true;
+    int nTicks = 0;
 };
 
 INT_PTR CALLBACK EndOnTimer(HWND hwnd, UINT nMessage, WPARAM, LPARAM lParam)
@@ -171,6 +172,10 @@ INT_PTR CALLBACK EndOnTimer(HWND hwnd, UINT nMessage, WPARAM, LPARAM lParam)
     if (nMessage == WM_TIMER) {
         auto* p = reinterpret_cast<BoxProbe*>(GetWindowLongPtrA(hwnd, DWLP_USER));
         p->bVisible = IsWindowVisible(hwnd) != FALSE;
+        // The box shows itself when its queue first runs empty; on a busy machine a tick can
+        // come before that, so it is given up to a hundred ticks (3 s).
+        if (!p->bVisible && ++p->nTicks < 100)
+            return TRUE;
         p->bOwnerEnabled = IsWindowEnabled(p->hwndOwner) != FALSE;
         EndDialog(hwnd, 42);
         return TRUE;
