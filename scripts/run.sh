@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs the program under Wine for a person: the README's `make run`.
 #   scripts/run.sh
-# Installs what it needs (scripts/install-deps.sh) and builds the 64-bit Windows program.
+# Installs what it needs (scripts/install-deps.sh) and builds the program that ships, the
+# 32-bit sorvanta.exe, which wine32 runs (on a kernel that cannot execute 32-bit code, the
+# 64-bit build stands in for it).
 #
 # With a display and a sound server of the user's own (DISPLAY answers, and pactl reaches a
 # PulseAudio or PipeWire server) it starts the program there, in RUN_OUT/work (default
@@ -21,8 +23,13 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${RUN_OUT:-$root/out}
-program=$root/build/win64/sorvanta.exe
-probe=$root/build/win64/tools/probe.exe
+if "$root/scripts/runs-32bit.sh"; then
+  tree=win32 toolchain=mingw-i686
+else
+  tree=win64 toolchain=mingw-x86_64
+fi
+program=$root/build/$tree/sorvanta.exe
+probe=$root/build/$tree/tools/probe.exe
 wavcheck=$root/build/host/tools/wavcheck
 
 configure() {  # name, cmake arguments...
@@ -32,15 +39,15 @@ configure() {  # name, cmake arguments...
   cmake -S "$root" -B "$root/build/$name" -G Ninja -Wno-dev "$@" >/dev/null
 }
 
-# The 64-bit program (the one Wine runs here), its probe, and the host's wavcheck for the
-# picture; the same build types as the test command, so that both share the trees.
+# The program, its probe, and the host's wavcheck for the picture; the same build types as
+# the test command, so that both share the trees.
 build() {
   "$root/scripts/install-deps.sh"
-  configure win64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
+  configure "$tree" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" \
     -DSORVANTA_WAVCHECK="$wavcheck"
   configure host -DCMAKE_BUILD_TYPE=RelWithDebInfo
-  echo "run: building the program"
-  cmake --build "$root/build/win64" --target sorvanta probe
+  echo "run: building $program"
+  cmake --build "$root/build/$tree" --target sorvanta probe
   cmake --build "$root/build/host" --target wavcheck
 }
 

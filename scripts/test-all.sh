@@ -3,9 +3,15 @@
 #   host        the tests on the simulation, plain
 #   asan        the same under AddressSanitizer and UBSan
 #   tsan        the same under ThreadSanitizer
-#   win32       the shipped 32-bit Windows build (built, warnings as errors; not runnable here)
-#   win64       the 64-bit Windows build, whose tests run under Wine
-# Ends with one summary line per suite; the exit status is non-zero if anything failed.
+#   win32       the shipped 32-bit Windows build, warnings as errors; under wine32 its unit and
+#               conformance tests, the look screenshots, the sound bench's self-test and the
+#               end-to-end tests of the program
+#   win64       the 64-bit Windows build, warnings as errors; under wine64 its unit and
+#               conformance tests
+# Only a kernel that refuses to execute 32-bit code (scripts/runs-32bit.sh) leaves the i686
+# build unrun; the end-to-end tests then run on the x86_64 build instead.
+# Ends with one summary line per suite (per test for each Windows build and word size); the
+# exit status is non-zero if anything failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -24,10 +30,29 @@ mkdir -p build
 configure host  -DCMAKE_BUILD_TYPE=RelWithDebInfo || exit 1
 configure asan  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVANTA_SANITIZER=address || exit 1
 configure tsan  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVANTA_SANITIZER=thread || exit 1
-configure win32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" || exit 1
+runs_32bit=0
+"$root/scripts/runs-32bit.sh" || runs_32bit=$?
+case $runs_32bit in
+  0) e2e_on=win32 ;;
+  3) e2e_on=win64 ;;
+  *) echo "test-all: cannot tell whether this kernel executes 32-bit code" >&2; exit 1 ;;
+esac
 # The sound bench under Wine analyses its recordings with the host build's wavcheck.
+wine_tests() {  # name: the cmake arguments for the Wine tests of that Windows build
+  echo "-DSORVANTA_WAVCHECK=$root/build/host/tools/wavcheck"
+  if [ "$1" = win32 ] && [ "$runs_32bit" != 0 ]; then
+    echo "-DSORVANTA_RUN_WINDOWS_TESTS=OFF -DSORVANTA_RUN_E2E_TESTS=OFF"
+    return
+  fi
+  echo "-DSORVANTA_RUN_WINDOWS_TESTS=ON"
+  [ "$1" = "$e2e_on" ] && echo "-DSORVANTA_RUN_E2E_TESTS=ON" || echo "-DSORVANTA_RUN_E2E_TESTS=OFF"
+}
+# shellcheck disable=SC2046
+configure win32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+  $(wine_tests win32) || exit 1
+# shellcheck disable=SC2046
 configure win64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
-  -DSORVANTA_WAVCHECK="$root/build/host/tools/wavcheck" || exit 1
+  $(wine_tests win64) || exit 1
 
 for name in "${order[@]}"; do
   echo "=== build $name"
@@ -39,8 +64,16 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
 
 status=0
-for name in host asan tsan win64; do
+windows_lines=()
+# ctest's lines " 1/6 Test #1: unit_tests ....   Passed    3.21 sec", one summary line each.
+windows_summary() {  # LOG LABEL
+  awk -v label="$2" '/Test +#[0-9]+: / {
+      sub(/.*Test +#[0-9]+: /, ""); name = $1; sub(/^[^ ]+ \.*/, ""); gsub(/^ +| +$/, "")
+      printf "%-18s %-18s %s\n", label, name, $0 }' "$1"
+}
+for name in host asan tsan win32 win64; do
   [ "${result[$name]}" = "built" ] || { status=1; continue; }
+  [ "$name" = win32 ] && [ "$runs_32bit" != 0 ] && continue
   echo "=== test $name"
   log="build/$name.ctest.log"
   (cd "build/$name" && ctest --output-on-failure -j "$jobs" --timeout 1500) 2>&1 | tee "$log"
@@ -50,12 +83,17 @@ for name in host asan tsan win64; do
     result[$name]="FAILED: $(grep -E 'tests passed' "$log" | tail -n 1)"
     status=1
   fi
+  case $name in
+    win32) windows_lines+=("$(windows_summary "$log" "i686 under Wine:")") ;;
+    win64) windows_lines+=("$(windows_summary "$log" "x86_64 under Wine:")") ;;
+  esac
 done
-[ "${result[win32]}" = "built" ] || status=1
+[ "$runs_32bit" = 0 ] || windows_lines=("i686 under Wine: not run, this kernel cannot execute 32-bit code" "${windows_lines[@]}")
 
 echo
 echo "=== summary"
 for name in "${order[@]}"; do
   printf '%-6s %s\n' "$name" "${result[$name]}"
 done
+printf '%s\n' "${windows_lines[@]}"
 exit $status

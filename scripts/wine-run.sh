@@ -1,10 +1,26 @@
 #!/usr/bin/env bash
-# Runs a Windows program of the 64-bit build under Wine, in a prefix of the build's own.
-# 32-bit code cannot execute on this kernel, so wine64 with the x86_64 build it is.
+# Runs a Windows program under Wine, in a prefix of the build's own:
+#   wine-run.sh PROGRAM.exe ARGS...   an i686 program under wine32, an x86_64 one under wine64
+#   wine-run.sh COMMAND ARGS...       one of Wine's own programs (reg, explorer, wineboot ...)
+# The prefix is made by wine64 and runs programs of both word sizes; a 64-bit program that
+# starts a 32-bit one (Wine's explorer starting the panel on a desktop, say) gets wine32 from
+# Wine itself. wine32 needs a kernel that executes 32-bit code (scripts/runs-32bit.sh).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 export WINEPREFIX=${WINEPREFIX:-$here/../build/wineprefix}
-export WINELOADER=/usr/lib/wine/wine64
+
+# The machine field of a PE file's header: 014c for i386, 8664 for x86-64.
+pe_machine() {
+  local offset
+  offset=$(od -An -t u4 -j 60 -N 4 "$1" | tr -d ' ')
+  od -An -t x2 -j $((offset + 4)) -N 2 "$1" | tr -d ' '
+}
+
+loader=/usr/lib/wine/wine64
+if [ -f "${1:-}" ] && [ "$(pe_machine "$1")" = 014c ]; then
+  loader=/usr/lib/wine/wine
+  [ -x "$loader" ] || { echo "wine-run: $loader (wine32) is missing: it runs the 32-bit $1" >&2; exit 1; }
+fi
 export WINEDEBUG=${WINEDEBUG:--all}
 # The program is Japanese: its ANSI code page is 932.
 export LANG=${SORVANTA_WINE_LANG:-ja_JP.UTF-8}
@@ -16,7 +32,7 @@ if [ ! -f "$WINEPREFIX/.ready" ]; then
   (
     flock 9
     if [ ! -f "$WINEPREFIX/.ready" ]; then
-      "$WINELOADER" wineboot --init >/dev/null 2>&1 || true
+      /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 || true
       /usr/lib/wine/wineserver64 -w || true
       touch "$WINEPREFIX/.ready"
     fi
@@ -31,7 +47,7 @@ if [ ! -f "$WINEPREFIX/.settings-1" ]; then
     flock 9
     if [ ! -f "$WINEPREFIX/.settings-1" ]; then
       if [ "${SORVANTA_WINE_MANAGED:-0}" != 1 ]; then
-        "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+        /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
       fi
       fonts=$(mktemp --suffix=.reg)
       {
@@ -39,11 +55,13 @@ if [ ! -f "$WINEPREFIX/.settings-1" ]; then
         printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"ＭＳ Ｐゴシック"="IPAPGothic"\r\n' |
           iconv -f UTF-8 -t UTF-16LE
       } >"$fonts"
-      "$WINELOADER" regedit /S "Z:${fonts//\//\\}" >/dev/null 2>&1 || true
+      /usr/lib/wine/wine64 regedit /S "Z:${fonts//\//\\}" >/dev/null 2>&1 || true
       rm -f "$fonts"
       /usr/lib/wine/wineserver64 -w || true
       touch "$WINEPREFIX/.settings-1"
     fi
   ) 9>"$WINEPREFIX.lock"
 fi
-exec "$WINELOADER" "$@"
+# Wine finds the loader of the other word size from this name (wine64 less its "64").
+export WINELOADER=/usr/lib/wine/wine64
+exec "$loader" "$@"

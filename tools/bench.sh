@@ -119,7 +119,7 @@ bench_phrase() {
   rm -f "$1.raw.wav"
 }
 
-# bench_wine PROGRAM ARGS...: runs a Windows program of the 64-bit build under Wine, in a
+# bench_wine PROGRAM ARGS...: runs a Windows program under Wine (scripts/wine-run.sh), in a
 # prefix of the bench's own: the conformance tests may run at the same time on another
 # display, and one wineserver serves every process of a prefix. BENCH_WINE_ENV holds extra
 # NAME=VALUE settings for the program alone (PULSE_LATENCY_MSEC=60, say); BENCH_WINE_WRAPPER

@@ -21,7 +21,7 @@ times=("$@")
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/bench.sh"
 source "$here/person.sh"
-loopback=${LOOPBACK:-$person_root/build/win64/tools/loopback.exe}
+loopback=${LOOPBACK:-$person_root/build/$person_build/tools/loopback.exe}
 PERSON_PREFIX=${PERSON_PREFIX:-$person_root/build/wineprefix-measure}
 BENCH_WINEPREFIX=$PERSON_PREFIX
 wine_env="WINEDEBUG=-all,warn+pulse ${MEASURE_WINE_ENV:-}"
