@@ -14,7 +14,8 @@
 #   person_hover ID          the mouse rests on a control: prints the tooltip then shown
 #   person_click_arrow ID up|down   a click on one arrow of an up-down control
 #   person_click_close       a click on the close box of the last window shown
-#   person_choose ID TEXT    opens a list with the mouse and picks the item TEXT with the keys
+#   person_choose ID TEXT    opens a list with the mouse and picks the item TEXT with the keys;
+#                            returns once the list has closed showing it
 #   person_key KEY...        key presses (xdotool key names: alt+n, Escape, Return, Up)
 #   person_wait_end [S]      waits (20 s) until the program has ended
 #   person_screenshot FILE   the Wine desktop as a PNG
@@ -24,8 +25,10 @@
 
 person_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 person_root=$(cd "$person_here/.." && pwd)
-PERSON_PROGRAM=${PERSON_PROGRAM:-$person_root/build/win64/sorvanta.exe}
-PERSON_PROBE=${PERSON_PROBE:-$person_root/build/win64/tools/probe.exe}
+# The shipped i686 build, or its x86_64 stand-in where the kernel cannot execute 32-bit code.
+if "$person_root/scripts/runs-32bit.sh"; then person_build=win32; else person_build=win64; fi
+PERSON_PROGRAM=${PERSON_PROGRAM:-$person_root/build/$person_build/sorvanta.exe}
+PERSON_PROBE=${PERSON_PROBE:-$person_root/build/$person_build/tools/probe.exe}
 PERSON_PREFIX=${PERSON_PREFIX:-$person_root/build/wineprefix-person}
 PERSON_DESKTOP=${PERSON_DESKTOP:-640x480}
 PERSON_MAIN=Sorvanta
@@ -65,7 +68,18 @@ person_start() {
     person_log "the panel did not appear"
     return 1
   fi
-  person_show
+  # Keys go to the active window: the person starts typing once the panel is the one.
+  person_await "active 1 foreground 1" seen_line active || { person_log "the panel is not active"; return 1; }
+}
+
+# seen_line KIND: the rest of the first line of that kind ("focus", "active" ...).
+seen_line() {
+  printf '%s\n' "$person_seen" | awk -v kind="$1" '$1 == kind { print; exit }'
+}
+
+# The id of the control with the focus, or "none".
+seen_focus() {
+  printf '%s\n' "$person_seen" | awk '$1 == "focus" { sub("id=", "", $2); print $2; exit }'
 }
 
 person_show() {
@@ -119,12 +133,34 @@ person_desktop_window() {
   xdotool search --name ' - Wine desktop$' 2>/dev/null | head -n 1
 }
 
-# person_click X Y: a left click at a point of the Wine desktop.
+# person_click X Y: a left click at a point of the Wine desktop, as a person clicks: the
+# pointer goes there, and the button is pressed once nothing covers the point. A tooltip
+# shows where the mouse rested last, below it: the rate list's covers the stereo check box.
+# The pointer's arrival hides it, but a press that follows at once may still reach the
+# tooltip, which takes it and hides (a lost click); a person presses only once they see the
+# control under the pointer.
 person_click() {
   local desktop
   desktop=$(person_desktop_window)
   [ -n "$desktop" ] || { person_log "no Wine desktop"; return 1; }
-  xdotool mousemove --window "$desktop" "$1" "$2" click 1
+  xdotool mousemove --window "$desktop" "$1" "$2"
+  person_uncovered "$1" "$2" || { person_log "a tooltip stays over $1,$2"; return 1; }
+  xdotool click 1
+}
+
+# person_uncovered X Y: waits (5 s at most) until no tooltip is shown over the point.
+person_uncovered() {
+  local i
+  for i in $(seq 20); do
+    person_probe list | awk -v x="$1" -v y="$2" '
+      $4 == "class=tooltips_class32" {
+        for (f = 5; f <= NF; f++) if (index($f, "rect=") == 1) { split(substr($f, 6), r, ","); break }
+        if (x >= r[1] && x < r[3] && y >= r[2] && y < r[4]) covered = 1
+      }
+      END { exit covered }' && return 0
+    sleep 0.25
+  done
+  return 1
 }
 
 # The rectangle of control ID as "L T R B".
@@ -198,6 +234,15 @@ person_choose() {
   person_key Home
   for ((i = 0; i < index; i++)); do person_key Down; done
   person_key Return
+  # The next action waits until the person sees the list closed and showing the item.
+  for i in $(seq 20); do
+    if ! person_probe list | grep -q ' class=ComboLBox '; then
+      person_show && [ "$(seen_field selected "$1" index)" = "$index" ] && return 0
+    fi
+    sleep 0.25
+  done
+  person_log "list $1 did not close on '$2'"
+  return 1
 }
 
 person_wait_end() {

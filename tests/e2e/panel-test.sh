@@ -140,7 +140,7 @@ check_eq "rates carry their Hz" "8000 11025 16000 22050 32000 44100 48000 96000 
 check_eq "first start's values" "$(printf 'in 標準のデバイス\nout 標準のデバイス\nrate 0\nstereo 0\ntime 50 50\necho 0 0\ndelay 10 10\non 1 off 0')" "$(seen_state)"
 check_eq "ranges" "lo=50 hi=1000 lo=0 hi=255 lo=10 hi=1000" \
   "$(printf '%s\n' "$person_seen" | awk '$1 == "updown" { printf "%s%s %s", (n++ ? " " : ""), $4, $5 }')"
-check_eq "focus on the input list" "1002" "$(printf '%s\n' "$person_seen" | awk '$1 == "focus" { sub("id=", "", $2); print $2 }')"
+check_eq "focus on the input list" "1002" "$(seen_focus)"
 
 # Tooltips where the mouse rests: on the buttons, the rate list and the numbers, not on the
 # device lists or the check box.
@@ -151,17 +151,24 @@ check_eq "tooltip of the rate list" "サンプリング周波数" "$(person_hove
 check_eq "tooltip of the delay" "エコーするまでの時間" "$(person_hover 1012)"
 
 echo "--- 2. the person sets every control, looks at the version, exits"
+# Each action waits for what the person would see of the one before: the list closed on its
+# item, the box checked, the number up by one, the focus in the edit.
+updown_text() { echo "$(seen_field updown "$1" pos) $(seen_field child "$2" text)"; }
 person_choose 1002 Mic
-person_show
 person_choose 1001 22050
-person_show
 person_click_control 1016
-for _ in 1 2 3; do person_click_arrow 1013 up; sleep 0.1; done
-person_click_arrow 1014 up
-sleep 0.1
-person_click_arrow 1014 up
+check "the stereo box is checked by a click" person_await 1 seen_field check 1016 state
+for n in 51 52 53; do
+  person_click_arrow 1013 up
+  check "a click on the time's up arrow: $n" person_await "$n $n" updown_text 1013 1010
+done
+for n in 1 2; do
+  person_click_arrow 1014 up
+  check "a click on the strength's up arrow: $n" person_await "$n $n" updown_text 1014 1011
+done
 # The delay with the keyboard: a click in its edit, then the arrow keys.
 person_click_control 1012
+check "a click in the delay's edit gives it the focus" person_await 1012 seen_focus
 person_key Up Up Down
 set_state=$(printf 'in Mic\nout 標準のデバイス\nrate 3\nstereo 1\ntime 53 53\necho 2 2\ndelay 11 11\non 1 off 0')
 person_await "$set_state" seen_state || true
