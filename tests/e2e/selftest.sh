@@ -6,8 +6,9 @@
 # analysis is proved on the program itself, by sound-test.sh.)
 # The devices under Wine drop sound now and then on a busy machine (see measure.sh), and a
 # dropout inside a chirp spoils that chirp; on a machine busy with other work Wine's playback
-# may even stall for seconds. So two of the four chirps must come through whole, and the run
-# has three tries; each spoilt try is printed.
+# may even stall for seconds. So two of the four chirps must come through whole, and a run is
+# tried again (three tries in all) only when Wine reported an underflow of its playback
+# stream while it ran; each spoilt try is printed, and a run that fails without one fails.
 # Keeps its recordings in OUTDIR (default: a folder beside the program).
 set -euo pipefail
 loopback=$1 wavcheck=$2
@@ -29,7 +30,8 @@ check() {  # name, wavcheck arguments...
 #    their own level.
 plain_run() {
   bench_record_start "$out/plain.wav"
-  bench_wine "$loopback" --in Mic --out Speaker --time 100 --seconds 10 >"$out/plain.log" &
+  BENCH_WINE_ENV="WINEDEBUG=-all,warn+pulse" \
+    bench_wine "$loopback" --in Mic --out Speaker --time 100 --seconds 10 >"$out/plain.log" 2>"$out/plain.err" &
   local loop=$!
   bench_wait_for "$out/plain.log" "loopback: running"
   sleep 0.5
@@ -47,12 +49,15 @@ plain_run() {
   [ "$whole" -ge 2 ]
 }
 
-# tries NAME FUNCTION: up to three runs of FUNCTION until one passes.
+# tries NAME FUNCTION: FUNCTION again after a run that Wine's underflows spoilt, three runs at
+# most.
 tries() {
-  local n
+  local n underflows
   for n in 1 2 3; do
     "$2" && return 0
-    echo "bench selftest: $1 spoilt (try $n)"
+    underflows=$(grep -c 'Underflow' "$out/plain.err" || true)
+    [ "$underflows" -gt 0 ] || break
+    echo "bench selftest: $1 spoilt (try $n): Wine's playback stream underflowed $underflows times"
   done
   echo "bench selftest: $1 FAILED"
   failed=1

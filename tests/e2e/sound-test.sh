@@ -17,10 +17,12 @@
 #    message box, with its exact text and caption and an OK button, while no capture stream
 #    is open; Return closes it and the echo is off.
 # 5. The exit button ends the program.
-# A dropout of the virtual devices inside a chirp's echoes spoils that measurement (Wine's
-# playback stream underflows when its threads are not scheduled in time, see measure.sh), so
-# each sound measurement has three tries; every spoilt try is printed. Keeps recordings,
-# analyses and screenshots in OUTDIR. Exits non-zero if any check failed.
+# A dropout of the virtual devices inside a chirp's echoes spoils that measurement: Wine's
+# playback stream underflows when its threads are not scheduled in time (see measure.sh), and
+# Wine reports each underflow. So a chirp measurement is tried again (three tries in all) only
+# when Wine reported an underflow while it ran; every spoilt try is printed, and a measurement
+# that fails without one fails at once. Keeps recordings, analyses and screenshots in OUTDIR.
+# Exits non-zero if any check failed.
 set -euo pipefail
 wavcheck=$1 out=$2
 here=$(cd "$(dirname "$0")" && pwd)
@@ -33,6 +35,9 @@ trap done_all EXIT
 rm -rf "$out"
 mkdir -p "$out/work"
 PERSON_LOG=$out/program.log
+# Wine's reports of its playback stream's underflows go to the program's log.
+PERSON_WINE_WRAPPER="env WINEDEBUG=-all,warn+pulse"
+underflows() { grep -c 'Underflow' "$PERSON_LOG" || true; }
 
 BENCH_TONE_SECONDS=3 bench_signals "$out" >/dev/null 2>&1
 # A quiet tone for the restart: its echoes add up without reaching the limits.
@@ -42,10 +47,11 @@ printf '[default]\r\nINDEVICE=Mic\r\nOUTDEVICE=Speaker\r\nRATE=%s\r\nSTEREO=0\r\
   "$BENCH_RATE" "$time_ms" >"$out/work/sorvanta.ini"
 
 # echo_run NAME DELAY_MS TOLERANCE_MS: a chirp into the microphone, the echoes measured on
-# the speaker; up to three tries.
+# the speaker; tried again only after a dropout of the devices, three tries in all.
 echo_run() {
-  local name=$1 try
+  local name=$1 try before
   for try in 1 2 3; do
+    before=$(underflows)
     bench_record_start "$out/$name.wav"
     bench_feed "$out/burst.wav"
     sleep 0.5
@@ -54,8 +60,12 @@ echo_run() {
       --delay "$2" --strength 160 --delay-tol "$3" >"$out/$name.txt"; then
       return 0
     fi
-    echo "spoilt: $name, try $try"
     sed 's/^/    /' "$out/$name.txt"
+    if [ "$(underflows)" = "$before" ]; then
+      echo "failed: $name, try $try, with no dropout of the devices"
+      return 1
+    fi
+    echo "spoilt: $name, try $try: Wine's playback stream underflowed $(($(underflows) - before)) times"
   done
   return 1
 }
@@ -77,7 +87,7 @@ longest_silence() {
 
 # Capture streams that Windows programs under Wine hold open on the sound server.
 capture_streams() {
-  pactl list source-outputs | grep -c 'application.process.binary = "wine64"' || true
+  pactl list source-outputs | grep -c 'application.process.binary = "wine\(64\)\?"' || true
 }
 
 echo "--- 1. ON: the echoes"
