@@ -53,6 +53,10 @@ for name in host asan tsan win64; do
 done
 [ "${result[win32]}" = "built" ] || status=1
 
+# The release zip (scripts/dist.sh), built from two copies of the source: the win32 tree's test.
+order+=(release); result[release]="FAILED"; echo "=== test release"
+[ "${result[win32]}" = "built" ] && (cd build/win32 && ctest --output-on-failure -R '^release$') \
+  && result[release]="passed" || status=1
 echo
 echo "=== summary"
 for name in "${order[@]}"; do
