@@ -1,5 +1,5 @@
 # The commands of the README. Each installs what it needs first.
-.PHONY: test deps bench run clean
+.PHONY: test deps bench run dist clean
 
 test: deps
 	./scripts/test-all.sh
@@ -17,5 +17,10 @@ bench: deps
 run: deps
 	./scripts/run.sh
 
+# The release: dist/sorvanta-VERSION-win32.zip with the tested 32-bit program, its Japanese readme
+# and the notices of its runtime; prints the SHA-256 of the program and of the zip.
+dist: deps
+	./scripts/dist.sh
+
 clean:
-	rm -rf build
+	rm -rf build dist

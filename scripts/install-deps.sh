@@ -13,6 +13,8 @@ packages=(
   fonts-ipafont-gothic fonts-wine locales file
   # the sound bench: pictures of input against output
   gnuplot-nox
+  # the release zip, and the test that reads it back
+  zip unzip
 )
 
 sudo=""
