@@ -130,6 +130,11 @@ bench_wine() {
 }
 BENCH_WINEPREFIX=${BENCH_WINEPREFIX:-$bench_root/build/wineprefix-bench}
 
+# Under this debug setting Wine reports each underflow of its PulseAudio playback stream (the
+# sound server found the stream empty) on standard error; bench_underflows FILE counts them.
+BENCH_WINEDEBUG="WINEDEBUG=-all,warn+pulse"
+bench_underflows() { grep -c 'Underflow' "$1" || true; }
+
 # bench_done: waits for the prefix's wineserver to end, before the display it used goes.
 bench_done() {
   bench_record_stop

@@ -24,7 +24,7 @@ source "$here/person.sh"
 loopback=${LOOPBACK:-$person_root/build/$person_build/tools/loopback.exe}
 PERSON_PREFIX=${PERSON_PREFIX:-$person_root/build/wineprefix-measure}
 BENCH_WINEPREFIX=$PERSON_PREFIX
-wine_env="WINEDEBUG=-all,warn+pulse ${MEASURE_WINE_ENV:-}"
+wine_env="$BENCH_WINEDEBUG ${MEASURE_WINE_ENV:-}"
 BENCH_WINE_ENV=$wine_env
 BENCH_WINE_WRAPPER=${MEASURE_WRAPPER:-}
 PERSON_WINE_WRAPPER="env $wine_env ${MEASURE_WRAPPER:-}"
@@ -84,7 +84,7 @@ for t in "${times[@]}"; do
                    END { if (m != "") printf "%s (%s..%s)", m, lo, hi }' "$out/latency-$name.txt")
     gaps=$(awk '$1 == "gaps" { print $2 }' "$out/gaps-$name.txt")
     gaps_in=$(awk '$1 == "gaps" { print $2 }' "$out/gaps-in-$name.txt")
-    underflows=$(grep -c 'Underflow' "$out/$name.err" || true)
+    underflows=$(bench_underflows "$out/$name.err")
     summary+=("$what, buffer ${t} ms: latency ${latency:-?} ms, gaps ${gaps:-?} in ${tone_s} s of tone (input ${gaps_in:-?}); Wine's playback stream underflowed ${underflows} times; load ${load_before} -> ${load_after}")
     echo "${summary[-1]}"
     grep '^gap ' "$out/gaps-$name.txt" | head -10 || true

@@ -30,7 +30,7 @@ check() {  # name, wavcheck arguments...
 #    their own level.
 plain_run() {
   bench_record_start "$out/plain.wav"
-  BENCH_WINE_ENV="WINEDEBUG=-all,warn+pulse" \
+  BENCH_WINE_ENV=$BENCH_WINEDEBUG \
     bench_wine "$loopback" --in Mic --out Speaker --time 100 --seconds 10 >"$out/plain.log" 2>"$out/plain.err" &
   local loop=$!
   bench_wait_for "$out/plain.log" "loopback: running"
@@ -55,7 +55,7 @@ tries() {
   local n underflows
   for n in 1 2 3; do
     "$2" && return 0
-    underflows=$(grep -c 'Underflow' "$out/plain.err" || true)
+    underflows=$(bench_underflows "$out/plain.err")
     [ "$underflows" -gt 0 ] || break
     echo "bench selftest: $1 spoilt (try $n): Wine's playback stream underflowed $underflows times"
   done

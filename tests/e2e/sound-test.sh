@@ -36,8 +36,8 @@ rm -rf "$out"
 mkdir -p "$out/work"
 PERSON_LOG=$out/program.log
 # Wine's reports of its playback stream's underflows go to the program's log.
-PERSON_WINE_WRAPPER="env WINEDEBUG=-all,warn+pulse"
-underflows() { grep -c 'Underflow' "$PERSON_LOG" || true; }
+PERSON_WINE_WRAPPER="env $BENCH_WINEDEBUG"
+underflows() { bench_underflows "$PERSON_LOG"; }
 
 BENCH_TONE_SECONDS=3 bench_signals "$out" >/dev/null 2>&1
 # A quiet tone for the restart: its echoes add up without reaching the limits.
