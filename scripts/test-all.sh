@@ -8,8 +8,9 @@
 #               end-to-end tests of the program
 #   win64       the 64-bit Windows build, warnings as errors; under wine64 its unit and
 #               conformance tests
-# Only a kernel that refuses to execute 32-bit code (scripts/runs-32bit.sh) leaves the i686
-# build unrun; the end-to-end tests then run on the x86_64 build instead.
+# Only a machine where wine32 cannot run (scripts/wine32-runs.sh: a kernel that refuses 32-bit
+# code, or a wine32 the set-up could not install) leaves the i686 build unrun; the end-to-end
+# tests then run on the x86_64 build instead, and the summary says why.
 # Ends with one summary line per suite (per test for each Windows build and word size); the
 # exit status is non-zero if anything failed.
 set -uo pipefail
@@ -31,11 +32,11 @@ configure host  -DCMAKE_BUILD_TYPE=RelWithDebInfo || exit 1
 configure asan  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVANTA_SANITIZER=address || exit 1
 configure tsan  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVANTA_SANITIZER=thread || exit 1
 runs_32bit=0
-"$root/scripts/runs-32bit.sh" || runs_32bit=$?
+why_not_32bit=$("$root/scripts/wine32-runs.sh") || runs_32bit=$?
 case $runs_32bit in
   0) e2e_on=win32 ;;
   3) e2e_on=win64 ;;
-  *) echo "test-all: cannot tell whether this kernel executes 32-bit code" >&2; exit 1 ;;
+  *) echo "test-all: cannot tell whether the i686 build can run here" >&2; exit 1 ;;
 esac
 # The sound bench under Wine analyses its recordings with the host build's wavcheck.
 wine_tests() {  # name: the cmake arguments for the Wine tests of that Windows build
@@ -90,7 +91,7 @@ for name in host asan tsan win32 win64; do
     win64) windows_lines+=("$(windows_summary "$log" "x86_64 under Wine:")") ;;
   esac
 done
-[ "$runs_32bit" = 0 ] || windows_lines=("i686 under Wine: not run, this kernel cannot execute 32-bit code" "${windows_lines[@]}")
+[ "$runs_32bit" = 0 ] || windows_lines=("i686 under Wine: not run, $why_not_32bit" "${windows_lines[@]}")
 
 # The release zip (scripts/dist.sh), built from two copies of the source: the win32 tree's test.
 order+=(release); result[release]="FAILED"; echo "=== test release"
