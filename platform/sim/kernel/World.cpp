@@ -251,6 +251,11 @@ void World::Cancel(uint64_t nEvent)
     m_eventTimes.erase(it);
 }
 
+uint64_t World::NextTick(uint64_t atUs) const
+{
+    return m_nTickUs ? (atUs + m_nTickUs - 1) / m_nTickUs * m_nTickUs : atUs;
+}
+
 void World::Settle(Lock& lk)
 {
     if (!Current(lk).bAdopted)
@@ -349,6 +354,7 @@ void World::Reset(Lock&)
     m_events.clear();
     m_eventTimes.clear();
     m_nNowUs = 0;
+    m_nTickUs = DEFAULT_TICK_US;
     for (auto& fn : m_resets)
         fn();
 }
@@ -384,6 +390,13 @@ void AdvanceTimeUs(uint64_t nMicroseconds)
     World& w = World::Get();
     Lock lk = w.Acquire();
     w.AdvanceTo(lk, w.Now() + nMicroseconds);
+}
+
+void SetSystemTick(uint64_t nMicroseconds)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    w.m_nTickUs = nMicroseconds;
 }
 
 void InjectFault(const std::string& call, long long nResult, int nSkip, int nTimes)

@@ -100,6 +100,9 @@ public:
 
     // ---- clock and events
     uint64_t Now() const { return m_nNowUs; }
+    // The first tick of the system timer at or after the given time.
+    uint64_t NextTick(uint64_t atUs) const;
+    uint64_t m_nTickUs = DEFAULT_TICK_US;
     // fn runs with the lock held on the thread that moves the clock; it must not block or
     // call the program, only change simulated state and wake threads.
     uint64_t Schedule(uint64_t atUs, std::function<void()> fn);
