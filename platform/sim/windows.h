@@ -33,7 +33,7 @@ bool Exists(HWND hwnd);
 bool Visible(HWND hwnd);  // itself and its parents
 bool Enabled(HWND hwnd);  // itself, not its parents
 bool Iconic(HWND hwnd);
-HWND Focus();                // the focus of the foreground thread
+HWND Focus();                // the focus of the foreground thread; nullptr when nothing has it
 HWND Foreground();           // the active window of that thread
 RECT WindowRect(HWND hwnd);  // screen coordinates
 RECT ClientRect(HWND hwnd);  // as GetClientRect
