@@ -295,11 +295,21 @@ void CEchoPanel::StartEcho()
     m_bStarting = false;
 }
 
+// ON and OFF each disable the button that a click or its mnemonic has just given the focus,
+// and a window disabled while it has the focus leaves the focus nowhere: the panel would answer
+// no key. The focus goes to the other button first, as the dialog manager moves it.
+void CEchoPanel::SwitchButtons(CButton& btnEnable, CButton& btnDisable)
+{
+    btnEnable.EnableWindow(TRUE);
+    if (::GetFocus() == btnDisable.m_hWnd)
+        SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(btnEnable.m_hWnd), TRUE);
+    btnDisable.EnableWindow(FALSE);
+}
+
 void CEchoPanel::OpenDevices()
 {
     m_bRunning = TRUE;
-    m_btnOn.EnableWindow(FALSE);
-    m_btnOff.EnableWindow(TRUE);
+    SwitchButtons(m_btnOff, m_btnOn);
 
     m_nInDevice = SelectedData(m_cmbInDevice);
     m_nOutDevice = SelectedData(m_cmbOutDevice);
@@ -336,8 +346,7 @@ void CEchoPanel::OpenDevices()
 void CEchoPanel::StopEcho()
 {
     m_bRunning = FALSE;
-    m_btnOn.EnableWindow(TRUE);
-    m_btnOff.EnableWindow(FALSE);
+    SwitchButtons(m_btnOn, m_btnOff);
 
     // Capture first: its close ends the worker that writes to the playback device and
     // releases the playback buffers while the playback device is still open.

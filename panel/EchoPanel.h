@@ -85,6 +85,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    void SwitchButtons(CButton& btnEnable, CButton& btnDisable);
     void OpenDevices();
     void RestoreSettings();
     void SaveSettings();
