@@ -138,4 +138,15 @@ bool Minimise(HWND hwnd);
 bool Restore(HWND hwnd);
 bool CloseBox(HWND hwnd);
 
+// ---- the system
+// The end of the session (logoff or shutdown; nReason as WM_ENDSESSION's lParam, 0 for a
+// shutdown) as Windows runs it: WM_QUERYENDSESSION is sent to each top-level window in turn,
+// the topmost first, until one answers FALSE; then WM_ENDSESSION, TRUE when every window let
+// the session end, to each window that was asked. Each is handled on the window's thread inside
+// its next message call, and waited for (the clock moves meanwhile when nothing else can run).
+// Returns whether the session ends. Windows then ends the process without another message, so
+// what the program has not done by now (a file written, a device closed) it never does: a test
+// reads that at once, and then ends the program as any test does.
+bool EndSession(LPARAM nReason);
+
 }  // namespace sim

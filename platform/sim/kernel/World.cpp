@@ -72,6 +72,12 @@ std::shared_ptr<ThreadState> World::StartThread(std::string name, std::function<
         body();
         Lock lk = Acquire();
         p->bEnded = true;
+        // What was sent to it and not handled gets no answer.
+        for (auto& pSent : p->sent) {
+            pSent->bDone = true;
+            WakeAll(pSent->sender);
+        }
+        p->sent.clear();
         m_endedIds.insert(p->nId);
         m_threads.erase(p->nId);
         --m_live.nThreads;
@@ -240,6 +246,31 @@ uint64_t World::Schedule(uint64_t atUs, std::function<void()> fn)
     m_events[{at, nId}] = std::move(fn);
     m_eventTimes[nId] = at;
     return nId;
+}
+
+LRESULT World::SendToThread(Lock& lk, ThreadState& receiver, const MSG& msg)
+{
+    auto p = std::make_shared<SentMessage>();
+    p->msg = msg;
+    receiver.sent.push_back(p);
+    Wake(receiver);
+    Block(lk, Current(lk), [&] { return p->bDone; }, NO_DEADLINE, &p->sender,
+          "a sent message to be handled");
+    return p->nResult;
+}
+
+void World::HandleSent(Lock& lk, ThreadState& self)
+{
+    while (!self.sent.empty()) {
+        std::shared_ptr<SentMessage> p = self.sent.front();
+        self.sent.pop_front();
+        lk.unlock();
+        const LRESULT nResult = m_pfnDispatch ? m_pfnDispatch(p->msg) : 0;
+        lk.lock();
+        p->nResult = nResult;
+        p->bDone = true;
+        WakeAll(p->sender);
+    }
 }
 
 void World::Cancel(uint64_t nEvent)
