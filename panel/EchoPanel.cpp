@@ -101,6 +101,7 @@ BEGIN_MESSAGE_MAP(CEchoPanel, CDialog)
     MessageEntry(WM_PAINT, &CEchoPanel::OnPaint),
     MessageEntry(WM_QUERYDRAGICON, &CEchoPanel::OnQueryDragIcon),
     MessageEntry(WM_DESTROY, &CEchoPanel::OnDestroy),
+    MessageEntry(WM_ENDSESSION, &CEchoPanel::OnEndSession),
     CommandEntry(BN_CLICKED, IDC_EXIT, &CEchoPanel::OnExit),
     CommandEntry(BN_CLICKED, IDC_ON, &CEchoPanel::StartEcho),
     CommandEntry(BN_CLICKED, IDC_OFF, &CEchoPanel::StopEcho),
@@ -234,6 +235,19 @@ void CEchoPanel::OnDestroy()
     CDialog::OnDestroy();
     StopEcho();
     SaveSettings();
+}
+
+// A logoff or shutdown (WM_QUERYENDSESSION gets the default answer, TRUE: the session may
+// end). The process ends when this returns, without WM_DESTROY, so the settings are saved here,
+// first, since the stop may meet a driver that takes longer than the system waits; what is
+// saved is the controls, which the stop does not change.
+LRESULT CEchoPanel::OnEndSession(WPARAM bEnding, LPARAM)
+{
+    if (bEnding) {
+        SaveSettings();
+        StopEcho();
+    }
+    return 0;
 }
 
 // What is saved is what the controls show, not the running echo.

@@ -78,6 +78,7 @@ protected:
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     void OnDestroy();
+    LRESULT OnEndSession(WPARAM bEnding, LPARAM nReason);
     void OnExit();
     void OnVersion();  // with the About box, in app/
     BOOL OnNeedToolTipText(UINT nId, NMHDR* pHeader, LRESULT* pResult);

@@ -117,6 +117,29 @@ TEST_F(Settings, AllSevenComeBackAndTheEchoStaysOff)
     EXPECT_EQ(Position(IDC_DELAY_SPIN), 299);
 }
 
+// A logoff or shutdown ends the process once the panel has answered WM_ENDSESSION, without
+// WM_DESTROY: what the panel has not saved and closed by then, it never does.
+TEST_F(Settings, TheEndOfTheSessionKeepsWhatWasChangedAndClosesTheDevices)
+{
+    UseDevices({});
+    WriteSettings("INDEVICE=Mic\r\nOUTDEVICE=Speaker\r\nRATE=8000\r\nTIME=50\r\nDELAY=100\r\n");
+    Open();
+    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    sim::AdvanceTime(300);
+    ASSERT_TRUE(sim::PressArrow(Item(IDC_DELAY_SPIN), true));
+    sim::AdvanceTime(600);
+    ASSERT_TRUE(IsOn()) << "on again with the new delay";
+    std::remove((m_dir.Path() + "/sorvanta.ini").c_str());
+
+    EXPECT_TRUE(sim::EndSession(ENDSESSION_LOGOFF)) << "the panel lets the session end";
+    EXPECT_EQ(Setting("DELAY"), "101");
+    EXPECT_EQ(Setting("INDEVICE"), "Mic");
+    EXPECT_EQ(Setting("RATE"), "8000");
+    EXPECT_TRUE(sim::OpenWaveIns().empty());
+    EXPECT_TRUE(sim::OpenWaveOuts().empty());
+    EXPECT_EQ(sim::Live().nThreads, 1) << "no device left: only the panel's thread runs";
+}
+
 TEST_F(Settings, DevicesAreFoundByNameWithTheListsPrefixSearch)
 {
     sim::SetWaveInDevices({{"USB Mic", {}, {}}, {"Mic Array", {}, {}}, {"Mic", {}, {}}});
