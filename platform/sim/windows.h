@@ -75,6 +75,11 @@ struct TimerInfo
 };
 std::vector<TimerInfo> Timers(HWND hwnd);
 
+// Whether the window's thread would answer a person at once: it waits for input in a message
+// loop (GetMessageA, WaitMessage). While it is anywhere else (inside a device call, a sleep, a
+// wait for another thread) keys and clicks wait in its queue.
+bool Answers(HWND hwnd);
+
 // The text of the tooltip that is showing, "" when none is.
 std::string ShownTooltip();
 

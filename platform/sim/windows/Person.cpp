@@ -173,6 +173,18 @@ HWND sim::Focus()
     return p ? s.focus[p->nThread] : nullptr;
 }
 
+bool sim::Answers(HWND hwnd)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    Window* p = Find(lk, hwnd);
+    auto pThread = p ? w.FindThread(p->nThread) : nullptr;
+    if (!pThread || !pThread->bBlocked)
+        return false;
+    const std::string what = pThread->pszWaitingFor;
+    return what == "GetMessageA" || what == "WaitMessage";
+}
+
 RECT sim::WindowRect(HWND hwnd)
 {
     World& w = World::Get();
