@@ -6,6 +6,8 @@
 #include "wave/EchoWaveOut.h"
 #include "wave/WaveBuffer.h"
 
+#include <cstdio>
+
 namespace {
 
 using EchoDevice = PanelTest;
@@ -122,6 +124,31 @@ TEST_F(EchoDevice, OffWhileTheOutputHoldsABufferTakesItBackFirst)
     ASSERT_TRUE(sim::Click(Item(IDC_OFF)));
     EXPECT_TRUE(sim::OpenWaveOuts().empty());
     EXPECT_TRUE(sim::OpenWaveIns().empty());
+}
+
+// A driver whose notices come a minute late: the capture device gets its three blocks late and
+// writes them all at once, and when OFF releases the playback buffers, three still owe their
+// notices. OFF waits for them one second at most, for all of them together, on a system whose
+// Sleep lasts a timer tick, and leaves them to the driver; then the panel answers again.
+TEST_F(EchoDevice, LateNoticesHoldUpOffForOneSecondAtMost)
+{
+    UseDevices(Steady);
+    WriteSettings(STEADY_SETTINGS);
+    sim::SetWaveCallbackDelay(60000000);
+    Open();
+    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    sim::AdvanceTime(61000);
+    ASSERT_TRUE(sim::Click(Item(IDC_OFF)));
+    const uint64_t nOffUs = sim::NowUs();
+    while (!sim::Answers(m_hwnd) && sim::NowUs() - nOffUs < 120000000)
+        sim::AdvanceTime(1);
+    const uint64_t nHeldUs = sim::NowUs() - nOffUs;
+    std::printf("[ figures  ] OFF with late notices: the panel answers after %.3f ms\n",
+                nHeldUs / 1000.0);
+    EXPECT_LE(nHeldUs, 1000000 + sim::DEFAULT_TICK_US);
+    EXPECT_TRUE(sim::OpenWaveOuts().empty());
+    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    EXPECT_TRUE(IsOn()) << "the panel goes on";
 }
 
 // A driver that hangs in waveOutWrite keeps the capture worker from ending: OFF gives up on it
