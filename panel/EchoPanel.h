@@ -54,6 +54,7 @@ public:
     int m_nInDevice;      // index, or -1 (WAVE_MAPPER) for the default device
     int m_nOutDevice;
     BOOL m_bStereo;
+    // Taken without a limit: it is held for two stores.
     CCriticalSection m_csLevels;
 
     CButton m_btnStereo;
