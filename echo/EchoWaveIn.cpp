@@ -39,6 +39,9 @@ CEchoWaveIn::~CEchoWaveIn()
 void CEchoWaveIn::DetachPanel()
 {
     m_bPanelDetached.store(true);
+    // Without a limit: it guards the panel's memory, and ends because a worker inside the panel
+    // only takes the level lock, which nobody holds for more than two stores, and writes two
+    // numbers.
     while (m_nInPanel.load() != 0)
         Sleep(0);
 }
@@ -75,8 +78,12 @@ void CEchoWaveIn::OnClose()
 void CEchoWaveIn::ReleaseEcho()
 {
     // A buffer the playback device still holds is taken back first (CWaveBuffer::Release
-    // resets the device): the release needs the playback device still open.
+    // resets the device): the release needs the playback device still open. Their late notices
+    // are waited for until one deadline for all four.
+    const DWORD nNoticeDeadline = CWaveBuffer::NoticeDeadline();
     for (CWaveBuffer*& pBuffer : m_pOutBuf) {
+        if (pBuffer)
+            pBuffer->Release(nNoticeDeadline);
         delete pBuffer;
         pBuffer = nullptr;
     }

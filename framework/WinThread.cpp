@@ -68,6 +68,8 @@ CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPri
     SetThreadPriority(pThread->m_hThread, nPriority);
     const HANDLE hThread = pThread->m_hThread;  // pThread may be deleted once the thread runs
     ResumeThread(hThread);
+    // Without a limit: startup lives on this stack until the thread has read it, and the
+    // thread's first act is to make its queue and signal.
     WaitForSingleObject(startup.hReady, INFINITE);
     CloseHandle(startup.hReady);
     return pThread;

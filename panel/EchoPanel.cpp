@@ -101,6 +101,7 @@ BEGIN_MESSAGE_MAP(CEchoPanel, CDialog)
     MessageEntry(WM_PAINT, &CEchoPanel::OnPaint),
     MessageEntry(WM_QUERYDRAGICON, &CEchoPanel::OnQueryDragIcon),
     MessageEntry(WM_DESTROY, &CEchoPanel::OnDestroy),
+    MessageEntry(WM_ENDSESSION, &CEchoPanel::OnEndSession),
     CommandEntry(BN_CLICKED, IDC_EXIT, &CEchoPanel::OnExit),
     CommandEntry(BN_CLICKED, IDC_ON, &CEchoPanel::StartEcho),
     CommandEntry(BN_CLICKED, IDC_OFF, &CEchoPanel::StopEcho),
@@ -236,6 +237,19 @@ void CEchoPanel::OnDestroy()
     SaveSettings();
 }
 
+// A logoff or shutdown (WM_QUERYENDSESSION gets the default answer, TRUE: the session may
+// end). The process ends when this returns, without WM_DESTROY, so the settings are saved here,
+// first, since the stop may meet a driver that takes longer than the system waits; what is
+// saved is the controls, which the stop does not change.
+LRESULT CEchoPanel::OnEndSession(WPARAM bEnding, LPARAM)
+{
+    if (bEnding) {
+        SaveSettings();
+        StopEcho();
+    }
+    return 0;
+}
+
 // What is saved is what the controls show, not the running echo.
 void CEchoPanel::SaveSettings()
 {
@@ -295,11 +309,21 @@ void CEchoPanel::StartEcho()
     m_bStarting = false;
 }
 
+// ON and OFF each disable the button that a click or its mnemonic has just given the focus,
+// and a window disabled while it has the focus leaves the focus nowhere: the panel would answer
+// no key. The focus goes to the other button first, as the dialog manager moves it.
+void CEchoPanel::SwitchButtons(CButton& btnEnable, CButton& btnDisable)
+{
+    btnEnable.EnableWindow(TRUE);
+    if (::GetFocus() == btnDisable.m_hWnd)
+        SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(btnEnable.m_hWnd), TRUE);
+    btnDisable.EnableWindow(FALSE);
+}
+
 void CEchoPanel::OpenDevices()
 {
     m_bRunning = TRUE;
-    m_btnOn.EnableWindow(FALSE);
-    m_btnOff.EnableWindow(TRUE);
+    SwitchButtons(m_btnOff, m_btnOn);
 
     m_nInDevice = SelectedData(m_cmbInDevice);
     m_nOutDevice = SelectedData(m_cmbOutDevice);
@@ -336,8 +360,7 @@ void CEchoPanel::OpenDevices()
 void CEchoPanel::StopEcho()
 {
     m_bRunning = FALSE;
-    m_btnOn.EnableWindow(TRUE);
-    m_btnOff.EnableWindow(FALSE);
+    SwitchButtons(m_btnOn, m_btnOff);
 
     // Capture first: its close ends the worker that writes to the playback device and
     // releases the playback buffers while the playback device is still open.

@@ -54,6 +54,7 @@ public:
     int m_nInDevice;      // index, or -1 (WAVE_MAPPER) for the default device
     int m_nOutDevice;
     BOOL m_bStereo;
+    // Taken without a limit: it is held for two stores.
     CCriticalSection m_csLevels;
 
     CButton m_btnStereo;
@@ -78,6 +79,7 @@ protected:
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     void OnDestroy();
+    LRESULT OnEndSession(WPARAM bEnding, LPARAM nReason);
     void OnExit();
     void OnVersion();  // with the About box, in app/
     BOOL OnNeedToolTipText(UINT nId, NMHDR* pHeader, LRESULT* pResult);
@@ -85,6 +87,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    void SwitchButtons(CButton& btnEnable, CButton& btnDisable);
     void OpenDevices();
     void RestoreSettings();
     void SaveSettings();

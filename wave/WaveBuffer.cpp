@@ -6,10 +6,6 @@
 
 namespace {
 
-// How long a release waits for the driver's notice of a buffer it has already returned (a
-// driver may call back after its reset has returned).
-constexpr int NOTICE_WAIT_MS = 1000;
-
 // The header block holds the WAVEHDR and, behind it, the count of the driver's notices still
 // owed for it: the callback reads the header (dwUser) until its notice is done, so the memory
 // stays until then.
@@ -74,20 +70,27 @@ BOOL CWaveBuffer::PrepareOut(CWaveOut* pDevice, DWORD nFrames)
            MMSYSERR_NOERROR;
 }
 
-void CWaveBuffer::Release()
+DWORD CWaveBuffer::NoticeDeadline()
+{
+    return GetTickCount() + WAVE_NOTICE_TIMEOUT;
+}
+
+void CWaveBuffer::Release(DWORD nNoticeDeadline)
 {
     if (!m_pHeader)
         return;
     // The driver of an open device must not hold what is freed: a buffer still queued is taken
     // back by a reset of its device, which returns every buffer the device holds; then its
-    // notice, which may come after the reset, is waited for.
+    // notice, which may come after the reset, is waited for until the deadline. The clock, not
+    // a count of sleeps: a Sleep(1) lasts a tick of the system timer, 15.625 ms by default. The
+    // difference is signed, as the tick count wraps.
     const HWAVEIN hIn = m_pInDevice ? m_pInDevice->m_hWaveIn : nullptr;
     const HWAVEOUT hOut = m_pOutDevice ? m_pOutDevice->m_hWaveOut : nullptr;
     if (hIn && IsQueued())
         waveInReset(hIn);
     else if (hOut && IsQueued())
         waveOutReset(hOut);
-    for (int i = 0; i < NOTICE_WAIT_MS && !IsQueued() && IsNoticeOwed(); ++i)
+    while (!IsQueued() && IsNoticeOwed() && static_cast<LONG>(nNoticeDeadline - GetTickCount()) > 0)
         Sleep(1);
     if (!IsQueued() && !IsNoticeOwed()) {
         if (hIn)

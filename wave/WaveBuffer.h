@@ -6,6 +6,10 @@
 class CWaveIn;
 class CWaveOut;
 
+// How long a close waits for the driver's notices of buffers it has already returned (a driver
+// may call back after its reset has returned).
+constexpr DWORD WAVE_NOTICE_TIMEOUT = 1000;
+
 // Memory: the header and the data are two moveable global blocks, locked for the buffer's
 // life; the header's dwUser leads back to this object. A failed allocation leaves the buffer
 // empty (no header, no data): its prepare returns 0 and its users skip it.
@@ -23,8 +27,12 @@ public:
     BOOL PrepareOut(CWaveOut* pDevice, DWORD nFrames);
     // Unprepare against the device (still open) and free. A buffer the device still holds is
     // taken back first, by a reset of the device; should even that fail, its memory is left to
-    // the device's route, which frees it once the driver has let go of the device.
-    void Release();
+    // the device's route, which frees it once the driver has let go of the device. So is a
+    // buffer whose notice has not come by the deadline (a GetTickCount time): the buffers of
+    // one close share one deadline, so that a driver whose notices come late, or not at all,
+    // holds up a close for WAVE_NOTICE_TIMEOUT at most.
+    void Release(DWORD nNoticeDeadline = NoticeDeadline());
+    static DWORD NoticeDeadline();
 
     void* GetData() const;
     DWORD GetBytesRecorded() const;

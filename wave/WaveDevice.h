@@ -118,6 +118,8 @@ protected:
     UINT m_nDevices;
     int m_nError;
     WAVEFORMATEX m_wfx;
+    // Taken without a limit: its holders start a thread, post a message, or stop a worker,
+    // which gives up after WAVE_WORKER_TIMEOUT.
     CCriticalSection m_csLock;
 
     // Beyond the device's own state: what the driver's callback reaches (set while the

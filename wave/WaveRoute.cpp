@@ -48,7 +48,9 @@ void CWaveRoute::Leave()
 void CWaveRoute::Detach()
 {
     m_pDevice.store(nullptr);
-    // A callback inside does no more than take the device lock and post one message.
+    // Without a limit: it guards the device's memory, and ends because a callback inside does no
+    // more than take the device lock and post one message. The lock is held at most for a
+    // worker's stop, which gives up after WAVE_WORKER_TIMEOUT.
     while (m_nInside.load() != 0)
         Sleep(0);
 }

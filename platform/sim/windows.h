@@ -33,7 +33,7 @@ bool Exists(HWND hwnd);
 bool Visible(HWND hwnd);  // itself and its parents
 bool Enabled(HWND hwnd);  // itself, not its parents
 bool Iconic(HWND hwnd);
-HWND Focus();                // the focus of the foreground thread
+HWND Focus();                // the focus of the foreground thread; nullptr when nothing has it
 HWND Foreground();           // the active window of that thread
 RECT WindowRect(HWND hwnd);  // screen coordinates
 RECT ClientRect(HWND hwnd);  // as GetClientRect
@@ -74,6 +74,11 @@ struct TimerInfo
     UINT nPeriod = 0;
 };
 std::vector<TimerInfo> Timers(HWND hwnd);
+
+// Whether the window's thread would answer a person at once: it waits for input in a message
+// loop (GetMessageA, WaitMessage). While it is anywhere else (inside a device call, a sleep, a
+// wait for another thread) keys and clicks wait in its queue.
+bool Answers(HWND hwnd);
 
 // The text of the tooltip that is showing, "" when none is.
 std::string ShownTooltip();
@@ -137,5 +142,16 @@ bool AnswerMessageBox(int nAnswer);
 bool Minimise(HWND hwnd);
 bool Restore(HWND hwnd);
 bool CloseBox(HWND hwnd);
+
+// ---- the system
+// The end of the session (logoff or shutdown; nReason as WM_ENDSESSION's lParam, 0 for a
+// shutdown) as Windows runs it: WM_QUERYENDSESSION is sent to each top-level window in turn,
+// the topmost first, until one answers FALSE; then WM_ENDSESSION, TRUE when every window let
+// the session end, to each window that was asked. Each is handled on the window's thread inside
+// its next message call, and waited for (the clock moves meanwhile when nothing else can run).
+// Returns whether the session ends. Windows then ends the process without another message, so
+// what the program has not done by now (a file written, a device closed) it never does: a test
+// reads that at once, and then ends the program as any test does.
+bool EndSession(LPARAM nReason);
 
 }  // namespace sim

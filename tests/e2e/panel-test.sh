@@ -217,5 +217,44 @@ person_show
 person_click_control 1008
 check "the exit button ends the program" ended
 
+# ---- the keyboard after ON, and the end of the session
+# 5. Alt+n straight after the start, then Esc: the focus went on to OFF, so Esc ends the
+#    program, which writes its settings.
+# 6. With the echo on, the strength goes up by one (a restart), and the session ends
+#    (wineboot --end-session): the program ends, and its settings file has the new strength.
+seen_focus() { printf '%s\n' "$person_seen" | awk '$1 == "focus" { sub("id=", "", $2); print $2 }'; }
+# The settings file's line for KEY.
+setting() { settings | grep "^$1=" || true; }
+
+echo "--- 5. alt+n straight after the start, then Esc"
+person_start "$work"
+rm -f "$work/sorvanta.ini"
+person_key alt+n
+person_await "on 0 off 1" on_off || true
+check_eq "alt+n switches the echo on" "on 0 off 1" "$(on_off)"
+check_eq "the focus goes on to OFF" "1007" "$(seen_focus)"
+person_key Escape
+check "Esc then ends the program" ended
+check_eq "the settings file is written again" "$(expected_settings)" "$(settings)"
+
+echo "--- 6. the session ends while the echo is on"
+person_start "$work"
+rm -f "$work/sorvanta.ini"
+person_key alt+n
+person_await "on 0 off 1" on_off || true
+check_eq "alt+n switches the echo on" "on 0 off 1" "$(on_off)"
+# A change while the echo is on restarts it: off at once, on again half a second later.
+person_click_arrow 1014 up
+echo_shown() { seen_state | grep '^echo'; }
+person_await "echo 3 3" echo_shown || true
+check_eq "the echo strength goes up" "echo 3 3" "$(echo_shown)"
+person_await "on 0 off 1" on_off || true
+check_eq "the echo is on again" "on 0 off 1" "$(on_off)"
+# wineboot sends WM_QUERYENDSESSION, then WM_ENDSESSION, then ends the process.
+person_wine wineboot --end-session >/dev/null 2>&1 || true
+check "the end of the session ends the program" ended
+check_eq "the settings file holds the new strength" "ECHO=3" "$(setting ECHO)"
+check_eq "and the rest" "$(expected_settings | sed 's/^ECHO=.*/ECHO=3/')" "$(settings)"
+
 echo "panel test: $person_failures failed; screenshots $out/panel.png, $out/about.png"
 [ "$person_failures" -eq 0 ]

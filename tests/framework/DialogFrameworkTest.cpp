@@ -210,7 +210,8 @@ TEST_F(Framework, TheApplicationRunsItsPanelEndsWithItAndHearsTheCommandsThePane
     ASSERT_TRUE(sim::Click(sim::Item(hwnd, IDC_OFF)));
     EXPECT_EQ(pApp->nHelp, 1);
 
-    sim::PressKey(VK_ESCAPE);
+    // Not Esc: OFF, disabled while it had the focus, left the focus nowhere.
+    ASSERT_TRUE(sim::CloseBox(hwnd));
     EXPECT_EQ(ui.Join(), 0u) << "InitInstance returned FALSE: no loop of the application's own";
     EXPECT_EQ(pApp->nPanelResult, 0);
     EXPECT_EQ(pApp->m_pMainWnd, nullptr) << "cleared when its window went";

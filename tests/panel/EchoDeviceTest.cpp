@@ -4,7 +4,14 @@
 #include "echo/EchoWaveIn.h"
 #include "tests/panel/PanelFixture.h"
 #include "wave/EchoWaveOut.h"
+#include "tests/wave/TestDevices.h"
 #include "wave/WaveBuffer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
 
 namespace {
 
@@ -49,7 +56,8 @@ TEST_F(EchoDevice, ABlockIsNeverMixedIntoABufferTheOutputStillHolds)
         for (size_t j = i; j < i + 400 && j < played.size(); ++j)
             ASSERT_EQ(played[j].nValue, nFirst + int(j - i)) << "the buffer holds one whole block";
         const uint64_t nCompleteUs = nStartUs + (nFirst / 400 + 1) * 25000;
-        ASSERT_LE(nCompleteUs, played[i].nTimeUs) << "block " << nFirst / 400 << " played before it was captured";
+        ASSERT_LE(nCompleteUs, played[i].nTimeUs)
+            << "block " << nFirst / 400 << " played before it was captured";
         if (i > 0 && nFirst != played[i - 400].nValue + 400)
             ++nLost;
     }
@@ -122,6 +130,31 @@ TEST_F(EchoDevice, OffWhileTheOutputHoldsABufferTakesItBackFirst)
     ASSERT_TRUE(sim::Click(Item(IDC_OFF)));
     EXPECT_TRUE(sim::OpenWaveOuts().empty());
     EXPECT_TRUE(sim::OpenWaveIns().empty());
+}
+
+// A driver whose notices come a minute late: the capture device gets its three blocks late and
+// writes them all at once, and when OFF releases the playback buffers, three still owe their
+// notices. OFF waits for them one second at most, for all of them together, on a system whose
+// Sleep lasts a timer tick, and leaves them to the driver; then the panel answers again.
+TEST_F(EchoDevice, LateNoticesHoldUpOffForOneSecondAtMost)
+{
+    UseDevices(Steady);
+    WriteSettings(STEADY_SETTINGS);
+    sim::SetWaveCallbackDelay(60000000);
+    Open();
+    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    sim::AdvanceTime(61000);
+    ASSERT_TRUE(sim::Click(Item(IDC_OFF)));
+    const uint64_t nOffUs = sim::NowUs();
+    while (!sim::Answers(m_hwnd) && sim::NowUs() - nOffUs < 120000000)
+        sim::AdvanceTime(1);
+    const uint64_t nHeldUs = sim::NowUs() - nOffUs;
+    std::printf("[ figures  ] OFF with late notices: the panel answers after %.3f ms\n",
+                nHeldUs / 1000.0);
+    EXPECT_LE(nHeldUs, 1000000 + sim::DEFAULT_TICK_US);
+    EXPECT_TRUE(sim::OpenWaveOuts().empty());
+    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    EXPECT_TRUE(IsOn()) << "the panel goes on";
 }
 
 // A driver that hangs in waveOutWrite keeps the capture worker from ending: OFF gives up on it
@@ -199,6 +232,136 @@ TEST_F(EchoDevice, ClosesThatFailStillLeaveNothingReachable)
         EXPECT_EQ(sim::Live().nThreads, 0);
         EXPECT_EQ(sim::Live().nGlobalBlocks, 0);
     }
+}
+
+// ---- how long the panel may not answer
+
+// The longest stretch of virtual time during which the panel answers no key or click, over the
+// actions given: each is followed by at least the given time, and by as long as the panel does
+// not answer. Message boxes are answered as they come.
+class CUnanswered
+{
+public:
+    explicit CUnanswered(HWND hwnd) : m_hwnd(hwnd) {}
+    void Act(const std::function<void()>& action, uint32_t nMinMs)
+    {
+        action();
+        const uint64_t nStartUs = sim::NowUs();
+        while (sim::NowUs() - nStartUs < nMinMs * 1000ull || !sim::Answers(m_hwnd)) {
+            if (sim::Answers(m_hwnd)) {
+                m_nSinceUs = 0;
+                for (const sim::MessageBoxRecord& box : sim::MessageBoxes())
+                    if (box.bOpen)
+                        sim::AnswerMessageBox(IDOK);
+            } else if (!m_nSinceUs) {
+                m_nSinceUs = sim::NowUs();
+            }
+            if (sim::NowUs() - nStartUs > 120000000)
+                break;  // as good as never: the figure says so
+            sim::AdvanceTime(1);
+            if (m_nSinceUs)
+                m_nLongestUs = std::max(m_nLongestUs, sim::NowUs() - m_nSinceUs);
+        }
+        m_nSinceUs = 0;
+    }
+    uint64_t LongestUs() const { return m_nLongestUs; }
+
+private:
+    HWND m_hwnd;
+    uint64_t m_nSinceUs = 0;
+    uint64_t m_nLongestUs = 0;
+};
+
+// Every fault the simulation can inject into the wave layer, each in a walk through the panel
+// (ON, a change that restarts the echo, OFF), armed before ON and, again, before OFF. A worker
+// that does not end holds up a close for at most WAVE_WORKER_TIMEOUT, and StopEcho stops two;
+// nothing else comes near that. A driver call of the panel's own thread that does not return
+// holds the panel for as long as it does not: no program can bound that (here 30 s).
+TEST_F(EchoDevice, UnderEveryFaultThePanelAnswersWithinTheBoundOfItsWorkers)
+{
+    struct Fault
+    {
+        std::string name;
+        std::function<void()> arm;
+        bool bBounded = true;
+    };
+    std::vector<Fault> faults = {{"none", [] {}}};
+    for (const char* pszCall :
+         {"waveOutOpen", "waveInOpen", "waveOutPrepareHeader", "waveInPrepareHeader",
+          "waveInAddBuffer", "waveInStart", "waveOutWrite", "waveInReset", "waveOutReset",
+          "waveInClose", "waveOutClose", "waveInUnprepareHeader", "waveOutUnprepareHeader"})
+        faults.push_back({std::string(pszCall) + " fails",
+                          [pszCall] { sim::InjectFault(pszCall, MMSYSERR_ERROR); }});
+    for (const char* pszCall : {"GlobalAlloc", "CreateThread", "CreateEventA", "DuplicateHandle"})
+        faults.push_back(
+            {std::string(pszCall) + " fails", [pszCall] { sim::InjectFault(pszCall, 0); }});
+    for (uint64_t nDelayMs : {0, 500, 60000})
+        faults.push_back({"notices " + std::to_string(nDelayMs) + " ms late",
+                          [nDelayMs] { sim::SetWaveCallbackDelay(nDelayMs * 1000); }});
+    std::unique_ptr<sim::Gate> pGate;  // a new one for each walk
+    HANDLE hOpener = nullptr;
+    // The worker's calls: the first three waveInAddBuffer are the start's, on the panel's thread.
+    for (const auto& [pszCall, nSkip] :
+         {std::pair("waveOutWrite", 0), std::pair("waveInAddBuffer", 3)})
+        faults.push_back({std::string(pszCall) + " hangs in the worker",
+                          [&pGate, pszCall, nSkip] { sim::HoldWaveCall(pszCall, *pGate, nSkip); }});
+    faults.push_back({"waveOutReset hangs for 30 s",
+                      [&] {
+                          sim::HoldWaveCall("waveOutReset", *pGate);
+                          hOpener = OpenGateLater(*pGate, 30000);
+                      },
+                      false});
+
+    uint64_t nWorstUs = 0;
+    for (const Fault& fault : faults) {
+        for (bool bBeforeOn : {true, false}) {
+            SCOPED_TRACE(fault.name + (bBeforeOn ? ", before ON" : ", before OFF"));
+            sim::ResetWorld();
+            UseDevices(Steady);
+            WriteSettings(STEADY_SETTINGS);
+            pGate = std::make_unique<sim::Gate>();
+            Open();
+            CUnanswered panel(m_hwnd);
+            if (bBeforeOn)
+                fault.arm();
+            panel.Act([&] { sim::Click(Item(IDC_ON)); }, 500);
+            panel.Act([&] { sim::PressArrow(Item(IDC_ECHO_SPIN), true); }, 1000);
+            if (!bBeforeOn)
+                fault.arm();
+            const uint32_t nRunMs = fault.name == "notices 60000 ms late" ? 61000 : 500;
+            panel.Act([] {}, nRunMs);
+            panel.Act([&] { sim::Click(Item(IDC_OFF)); }, 500);
+
+            // What the faults left: the gate, devices the panel could not close.
+            pGate->Open();
+            if (hOpener) {
+                WaitForSingleObject(hOpener, INFINITE);
+                CloseHandle(hOpener);
+                hOpener = nullptr;
+            }
+            sim::Settle();
+            for (HWAVEIN h : sim::OpenWaveIns()) {
+                waveInReset(h);
+                waveInClose(h);
+            }
+            for (HWAVEOUT h : sim::OpenWaveOuts()) {
+                waveOutReset(h);
+                waveOutClose(h);
+            }
+            Close();
+            m_pUi.reset();
+            m_pPanel.reset();
+
+            std::printf("[ figures  ] %-34s armed before %-3s: unanswered for %8.3f ms at most\n",
+                        fault.name.c_str(), bBeforeOn ? "ON" : "OFF", panel.LongestUs() / 1000.0);
+            if (fault.bBounded) {
+                EXPECT_LE(panel.LongestUs(), 2 * WAVE_WORKER_TIMEOUT * 1000ull);
+                nWorstUs = std::max(nWorstUs, panel.LongestUs());
+            }
+        }
+    }
+    std::printf("[ figures  ] worst bounded case: %.3f ms (bound %u ms)\n", nWorstUs / 1000.0,
+                2 * WAVE_WORKER_TIMEOUT);
 }
 
 }  // namespace

@@ -117,6 +117,29 @@ TEST_F(Settings, AllSevenComeBackAndTheEchoStaysOff)
     EXPECT_EQ(Position(IDC_DELAY_SPIN), 299);
 }
 
+// A logoff or shutdown ends the process once the panel has answered WM_ENDSESSION, without
+// WM_DESTROY: what the panel has not saved and closed by then, it never does.
+TEST_F(Settings, TheEndOfTheSessionKeepsWhatWasChangedAndClosesTheDevices)
+{
+    UseDevices({});
+    WriteSettings("INDEVICE=Mic\r\nOUTDEVICE=Speaker\r\nRATE=8000\r\nTIME=50\r\nDELAY=100\r\n");
+    Open();
+    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    sim::AdvanceTime(300);
+    ASSERT_TRUE(sim::PressArrow(Item(IDC_DELAY_SPIN), true));
+    sim::AdvanceTime(600);
+    ASSERT_TRUE(IsOn()) << "on again with the new delay";
+    std::remove((m_dir.Path() + "/sorvanta.ini").c_str());
+
+    EXPECT_TRUE(sim::EndSession(ENDSESSION_LOGOFF)) << "the panel lets the session end";
+    EXPECT_EQ(Setting("DELAY"), "101");
+    EXPECT_EQ(Setting("INDEVICE"), "Mic");
+    EXPECT_EQ(Setting("RATE"), "8000");
+    EXPECT_TRUE(sim::OpenWaveIns().empty());
+    EXPECT_TRUE(sim::OpenWaveOuts().empty());
+    EXPECT_EQ(sim::Live().nThreads, 1) << "no device left: only the panel's thread runs";
+}
+
 TEST_F(Settings, DevicesAreFoundByNameWithTheListsPrefixSearch)
 {
     sim::SetWaveInDevices({{"USB Mic", {}, {}}, {"Mic Array", {}, {}}, {"Mic", {}, {}}});
@@ -180,6 +203,49 @@ TEST_F(Window, EnterEscAndTheCloseBoxEndThePanelAndSaveTheSettingsTheIdokCommand
         EXPECT_EQ(m_pUi->Join(), 0u);
         EXPECT_FALSE(sim::Exists(m_hwnd));
         EXPECT_EQ(Setting("TIME"), "50");
+    }
+}
+
+// ON and OFF each disable the button that a click or a mnemonic has just given the focus, and
+// a window disabled while it has the focus leaves the focus nowhere: the focus goes to the other
+// button first, so that the keyboard goes on working. The same after a failed start, whose
+// message comes between the two.
+TEST_F(Window, AfterOnOffOrAFailedStartTheKeyboardStillWorks)
+{
+    UseDevices({});
+    WriteSettings("RATE=8000\r\n");
+    enum { ALT_N, CLICK_ON, CLICK_OFF, FAILED_START };
+    for (int nWay : {ALT_N, CLICK_ON, CLICK_OFF, FAILED_START}) {
+        SCOPED_TRACE(nWay);
+        Open();
+        if (nWay == FAILED_START)
+            sim::InjectFault("waveOutOpen", MMSYSERR_ALLOCATED);
+        const bool bClick = nWay == CLICK_ON || nWay == CLICK_OFF;
+        ASSERT_TRUE(bClick ? sim::Click(Item(IDC_ON)) : sim::PressKey('N', sim::KEY_ALT));
+        if (nWay == FAILED_START) {
+            ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+            ASSERT_TRUE(sim::AnswerMessageBox(IDOK));
+        }
+        if (nWay == CLICK_OFF) {
+            ASSERT_TRUE(sim::Click(Item(IDC_OFF)));
+        }
+        const bool bOn = nWay == ALT_N || nWay == CLICK_ON;
+        EXPECT_EQ(IsOn(), bOn);
+        EXPECT_EQ(sim::Focus(), Item(bOn ? IDC_OFF : IDC_ON));
+        if (nWay == ALT_N) {
+            // Enter presses the push button with the focus.
+            ASSERT_TRUE(sim::PressKey(VK_RETURN));
+            EXPECT_FALSE(IsOn());
+            EXPECT_EQ(sim::Focus(), Item(IDC_ON));
+            ASSERT_TRUE(sim::PressKey(VK_RETURN));
+            EXPECT_TRUE(IsOn());
+            EXPECT_EQ(sim::Focus(), Item(IDC_OFF));
+        }
+        ASSERT_TRUE(sim::PressKey(VK_TAB));
+        EXPECT_EQ(sim::Focus(), Item(IDC_VERSION)) << "Tab goes on from the focused button";
+        ASSERT_TRUE(sim::PressKey(VK_ESCAPE));
+        ASSERT_FALSE(sim::Exists(m_hwnd)) << "Esc ends the panel";
+        EXPECT_EQ(m_pUi->Join(), 0u);
     }
 }
 

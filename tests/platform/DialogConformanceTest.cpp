@@ -157,6 +157,40 @@ TEST_F(Dialog, EnterGoesToAFocusedPushButtonElseToTheDefaultButton)
     EXPECT_EQ(panel.Commands(IDC_EXIT), 2);
 }
 
+// A window disabled while it has the focus leaves the focus nowhere, and a dialog then takes
+// none of the keys of its keyboard. A button about to be disabled hands the focus on first, as
+// the dialog manager moves it (WM_NEXTDLGCTL), and the keys go on from there.
+TEST_F(Dialog, AFocusedButtonThatIsDisabledLeavesTheFocusNowhereUnlessItHandsItOnFirst)
+{
+    DialogHarness panel(IDD_PANEL);
+    const HWND hwndOn = panel.Item(IDC_ON);
+    const HWND hwndOff = panel.Item(IDC_OFF);
+    panel.FocusOn(IDC_ON);
+    EnableWindow(hwndOn, FALSE);
+    EXPECT_EQ(GetFocus(), nullptr);
+    panel.heard.clear();
+    for (UINT nKey : {VK_ESCAPE, VK_RETURN, VK_TAB})
+        panel.KeyWithoutFocus(nKey);
+    EXPECT_EQ(GetFocus(), nullptr);
+    EXPECT_TRUE(panel.heard.empty()) << "no IDCANCEL, no default button";
+
+    EnableWindow(hwndOn, TRUE);
+    EnableWindow(hwndOff, FALSE);
+    panel.FocusOn(IDC_ON);
+    EnableWindow(hwndOff, TRUE);
+    SendMessageA(panel.Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hwndOff), TRUE);
+    EnableWindow(hwndOn, FALSE);
+    EXPECT_EQ(GetFocus(), hwndOff);
+    EXPECT_TRUE(GetWindowLongA(hwndOff, GWL_STYLE) & BS_DEFPUSHBUTTON);
+    EXPECT_FALSE(GetWindowLongA(hwndOn, GWL_STYLE) & BS_DEFPUSHBUTTON);
+    panel.Key(VK_RETURN);
+    EXPECT_EQ(panel.Commands(IDC_OFF), 1) << "Enter presses the focused button";
+    panel.Key(VK_TAB);
+    EXPECT_EQ(GetFocus(), panel.Item(IDC_VERSION));
+    panel.Key(VK_ESCAPE);
+    EXPECT_EQ(panel.Commands(IDCANCEL), 1);
+}
+
 TEST_F(Dialog, EnterInAnOpenDropDownListClosesTheListAndNothingElse)
 {
     DialogHarness panel(IDD_PANEL);

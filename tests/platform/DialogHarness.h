@@ -47,6 +47,14 @@ public:
         Deliver(WM_KEYDOWN, nKey, 1);
         Pump();
     }
+    // A key pressed while no window has the focus: the system gives it to the active window as
+    // a system key, WM_SYSKEYDOWN without the Alt bit (Windows documents it, Wine's server
+    // does it).
+    void KeyWithoutFocus(UINT nKey)
+    {
+        Deliver(WM_SYSKEYDOWN, nKey, 1);
+        Pump();
+    }
     // Alt and a letter.
     void AltKey(char c)
     {

@@ -85,15 +85,25 @@ BOOL WINAPI PostThreadMessageA(DWORD nThreadId, UINT nMessage, WPARAM wParam, LP
     return TRUE;
 }
 
+// Messages that other threads send are handled inside the message calls, before anything
+// posted, and never returned to the caller.
 BOOL WINAPI GetMessageA(LPMSG pMsg, HWND hwnd, UINT nMin, UINT nMax)
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
     ThreadState& self = w.Current(lk);
     self.bHasQueue = true;
-    w.Block(lk, self, [&] { return NextMessage(w, self, hwnd, nMin, nMax, PM_REMOVE, pMsg); },
-            sim::NO_DEADLINE, nullptr, "GetMessageA");
-    return pMsg->message == WM_QUIT ? FALSE : TRUE;
+    for (;;) {
+        w.HandleSent(lk, self);
+        w.Block(lk, self,
+                [&] {
+                    return !self.sent.empty() ||
+                           NextMessage(w, self, hwnd, nMin, nMax, PM_REMOVE, pMsg);
+                },
+                sim::NO_DEADLINE, nullptr, "GetMessageA");
+        if (self.sent.empty())
+            return pMsg->message == WM_QUIT ? FALSE : TRUE;
+    }
 }
 
 BOOL WINAPI PeekMessageA(LPMSG pMsg, HWND hwnd, UINT nMin, UINT nMax, UINT nRemove)
@@ -102,6 +112,7 @@ BOOL WINAPI PeekMessageA(LPMSG pMsg, HWND hwnd, UINT nMin, UINT nMax, UINT nRemo
     Lock lk = w.Acquire();
     ThreadState& self = w.Current(lk);
     self.bHasQueue = true;
+    w.HandleSent(lk, self);
     return NextMessage(w, self, hwnd, nMin, nMax, nRemove, pMsg) ? TRUE : FALSE;
 }
 
@@ -111,9 +122,15 @@ BOOL WINAPI WaitMessage(void)
     Lock lk = w.Acquire();
     ThreadState& self = w.Current(lk);
     self.bHasQueue = true;
+    w.HandleSent(lk, self);
     MSG msg;
-    w.Block(lk, self, [&] { return NextMessage(w, self, nullptr, 0, 0, PM_NOREMOVE, &msg); },
+    w.Block(lk, self,
+            [&] {
+                return !self.sent.empty() ||
+                       NextMessage(w, self, nullptr, 0, 0, PM_NOREMOVE, &msg);
+            },
             sim::NO_DEADLINE, nullptr, "WaitMessage");
+    w.HandleSent(lk, self);
     return TRUE;
 }
 

@@ -222,14 +222,17 @@ BOOL WINAPI ResetEvent(HANDLE h)
     return TRUE;
 }
 
+// Sleep(0) gives up the rest of the time slice and returns; any other sleep ends on a tick of
+// the system timer.
 void WINAPI Sleep(DWORD nMilliseconds)
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
     if (nMilliseconds == 0)
         return;
-    const uint64_t deadline =
-        nMilliseconds == INFINITE ? sim::NO_DEADLINE : w.Now() + uint64_t(nMilliseconds) * 1000;
+    const uint64_t deadline = nMilliseconds == INFINITE
+                                  ? sim::NO_DEADLINE
+                                  : w.NextTick(w.Now() + uint64_t(nMilliseconds) * 1000);
     w.Block(lk, w.Current(lk), [] { return false; }, deadline, nullptr, "Sleep");
 }
 

@@ -72,6 +72,12 @@ std::shared_ptr<ThreadState> World::StartThread(std::string name, std::function<
         body();
         Lock lk = Acquire();
         p->bEnded = true;
+        // What was sent to it and not handled gets no answer.
+        for (auto& pSent : p->sent) {
+            pSent->bDone = true;
+            WakeAll(pSent->sender);
+        }
+        p->sent.clear();
         m_endedIds.insert(p->nId);
         m_threads.erase(p->nId);
         --m_live.nThreads;
@@ -242,6 +248,31 @@ uint64_t World::Schedule(uint64_t atUs, std::function<void()> fn)
     return nId;
 }
 
+LRESULT World::SendToThread(Lock& lk, ThreadState& receiver, const MSG& msg)
+{
+    auto p = std::make_shared<SentMessage>();
+    p->msg = msg;
+    receiver.sent.push_back(p);
+    Wake(receiver);
+    Block(lk, Current(lk), [&] { return p->bDone; }, NO_DEADLINE, &p->sender,
+          "a sent message to be handled");
+    return p->nResult;
+}
+
+void World::HandleSent(Lock& lk, ThreadState& self)
+{
+    while (!self.sent.empty()) {
+        std::shared_ptr<SentMessage> p = self.sent.front();
+        self.sent.pop_front();
+        lk.unlock();
+        const LRESULT nResult = m_pfnDispatch ? m_pfnDispatch(p->msg) : 0;
+        lk.lock();
+        p->nResult = nResult;
+        p->bDone = true;
+        WakeAll(p->sender);
+    }
+}
+
 void World::Cancel(uint64_t nEvent)
 {
     auto it = m_eventTimes.find(nEvent);
@@ -249,6 +280,11 @@ void World::Cancel(uint64_t nEvent)
         return;
     m_events.erase({it->second, nEvent});
     m_eventTimes.erase(it);
+}
+
+uint64_t World::NextTick(uint64_t atUs) const
+{
+    return m_nTickUs ? (atUs + m_nTickUs - 1) / m_nTickUs * m_nTickUs : atUs;
 }
 
 void World::Settle(Lock& lk)
@@ -349,6 +385,7 @@ void World::Reset(Lock&)
     m_events.clear();
     m_eventTimes.clear();
     m_nNowUs = 0;
+    m_nTickUs = DEFAULT_TICK_US;
     for (auto& fn : m_resets)
         fn();
 }
@@ -384,6 +421,13 @@ void AdvanceTimeUs(uint64_t nMicroseconds)
     World& w = World::Get();
     Lock lk = w.Acquire();
     w.AdvanceTo(lk, w.Now() + nMicroseconds);
+}
+
+void SetSystemTick(uint64_t nMicroseconds)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    w.m_nTickUs = nMicroseconds;
 }
 
 void InjectFault(const std::string& call, long long nResult, int nSkip, int nTimes)

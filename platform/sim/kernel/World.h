@@ -38,6 +38,15 @@ struct WaitList {
     std::vector<ThreadState*> threads;
 };
 
+// A window message that another thread sends (the system's session messages): it is handled
+// by the receiving thread inside its next message call, and its sender waits for the result.
+struct SentMessage {
+    MSG msg{};
+    LRESULT nResult = 0;
+    bool bDone = false;
+    WaitList sender;
+};
+
 struct ThreadState {
     DWORD nId = 0;
     std::string name;
@@ -56,6 +65,7 @@ struct ThreadState {
     std::deque<MSG> posted;
     bool bQuitPending = false;
     int nQuitCode = 0;
+    std::deque<std::shared_ptr<SentMessage>> sent;  // by other threads, not yet handled
 };
 
 // A waitable kernel object behind one or more handles.
@@ -100,6 +110,9 @@ public:
 
     // ---- clock and events
     uint64_t Now() const { return m_nNowUs; }
+    // The first tick of the system timer at or after the given time.
+    uint64_t NextTick(uint64_t atUs) const;
+    uint64_t m_nTickUs = DEFAULT_TICK_US;
     // fn runs with the lock held on the thread that moves the clock; it must not block or
     // call the program, only change simulated state and wake threads.
     uint64_t Schedule(uint64_t atUs, std::function<void()> fn);
@@ -128,6 +141,12 @@ public:
     bool (*m_pfnWindowFilter)(HWND hwnd, HWND msgHwnd) = nullptr;
     // Delivers a window message to its window procedure. Called without the lock.
     LRESULT (*m_pfnDispatch)(const MSG&) = nullptr;
+    // Sends a window message to a window of another thread: it waits until that thread's next
+    // message call has handled it, and returns the window's result. With the lock held.
+    LRESULT SendToThread(Lock& lk, ThreadState& receiver, const MSG& msg);
+    // Handles the messages other threads have sent to the calling thread, as every message
+    // call does first. With the lock held; let go while each window procedure runs.
+    void HandleSent(Lock& lk, ThreadState& self);
     // Checks run before a global memory block is freed (a sound driver that still holds it).
     std::vector<std::function<void(const void*, size_t)>> m_memoryGuards;
 

@@ -173,6 +173,18 @@ HWND sim::Focus()
     return p ? s.focus[p->nThread] : nullptr;
 }
 
+bool sim::Answers(HWND hwnd)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    Window* p = Find(lk, hwnd);
+    auto pThread = p ? w.FindThread(p->nThread) : nullptr;
+    if (!pThread || !pThread->bBlocked)
+        return false;
+    const std::string what = pThread->pszWaitingFor;
+    return what == "GetMessageA" || what == "WaitMessage";
+}
+
 RECT sim::WindowRect(HWND hwnd)
 {
     World& w = World::Get();
@@ -357,17 +369,22 @@ bool sim::PressKey(UINT nKey, unsigned nModifiers)
         Window* pForeground = Find(lk, s.hwndForeground);
         if (!pForeground)
             return false;
+        // Keys pressed while no window has the focus go to the active window as system keys
+        // (WM_SYSKEYDOWN, with the Alt bit clear unless Alt is down), as Windows and Wine give
+        // them; a dialog's keyboard takes no Esc, Enter or Tab from them.
         HWND hwndTarget = s.focus[pForeground->nThread];
+        const bool bSystem = (nModifiers & KEY_ALT) || !hwndTarget;
         if (!hwndTarget)
             hwndTarget = s.hwndForeground;
         const bool bAlt = (nModifiers & KEY_ALT) != 0;
         s.bShiftDown = (nModifiers & KEY_SHIFT) != 0;
         s.bAltDown = bAlt;
         const LPARAM nContext = bAlt ? LPARAM(1) << 29 : 0;
-        PostLocked(lk, hwndTarget, bAlt ? WM_SYSKEYDOWN : WM_KEYDOWN, nKey, 1 | nContext, s.cursor);
+        PostLocked(lk, hwndTarget, bSystem ? WM_SYSKEYDOWN : WM_KEYDOWN, nKey, 1 | nContext,
+                   s.cursor);
         if (nKey == VK_F1 && nModifiers == 0)
             PostLocked(lk, hwndTarget, WM_KEYF1, 0, 0, s.cursor);
-        PostLocked(lk, hwndTarget, bAlt ? WM_SYSKEYUP : WM_KEYUP, nKey,
+        PostLocked(lk, hwndTarget, bSystem ? WM_SYSKEYUP : WM_KEYUP, nKey,
                    1 | nContext | (LPARAM(1) << 30) | (LPARAM(1) << 31), s.cursor);
     }
     Settle();

@@ -310,6 +310,8 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
             Window* p = Find(lk, hwnd);
             return p ? reinterpret_cast<LRESULT>(p->pClass->hIcon) : 0;
         }
+        case WM_QUERYENDSESSION:
+            return TRUE;  // the session may end
         case WM_NOTIFYFORMAT:
             // Every window of the simulation is made with the ANSI calls.
             return NFR_ANSI;
