@@ -74,6 +74,16 @@ TEST(Echoes, WrongDelayOrStrengthFails)
     EXPECT_FALSE(Measure(chirp, rec, 150, 128).bPass);  // 10 ms off, beyond the 1 ms tolerance
     EXPECT_FALSE(Measure(chirp, rec, 160, 100).bPass);  // 0.39 expected, 0.5 there
     EXPECT_FALSE(Measure(chirp, rec, 160, 0).bPass);    // an echo where none should be
+    // In frames the delay is exact: one frame off fails, well inside the 1 ms tolerance.
+    const long nFrames = 160 * RATE / 1000;
+    for (long nDelta : {0L, -1L, 1L}) {
+        EchoCheck c = Check(160, 128);
+        c.nDelayFrames = nFrames + nDelta;
+        const EchoReport r = MeasureEchoes(CCopyFinder(chirp, rec), 0, nFrames + 8000, c);
+        EXPECT_EQ(r.bPass, nDelta == 0) << nDelta;
+        ASSERT_FALSE(r.repeats.empty());
+        EXPECT_EQ(r.repeats[0].nDelayFrames, nFrames);
+    }
 }
 
 TEST(Echoes, NoEchoAtStrengthZero)

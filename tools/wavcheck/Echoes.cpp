@@ -23,6 +23,7 @@ EchoReport MeasureEchoes(const CCopyFinder& finder, long nFrom, long nTo, const 
         return report;
 
     const double dPerMs = check.nRate / 1000.0;
+    const double dDelayMs = check.nDelayFrames > 0 ? check.nDelayFrames / dPerMs : check.dDelayMs;
     const int nRepeats = check.nRepeats > 0 ? check.nRepeats : std::max(1, ExpectedRepeats(check.nStrength));
     const long nWindow = static_cast<long>(std::ceil(check.dDelayTolMs * dPerMs)) + 1;
     const double dRatio = check.nStrength / 256.0;
@@ -32,7 +33,7 @@ EchoReport MeasureEchoes(const CCopyFinder& finder, long nFrom, long nTo, const 
     double dExpected = 1.0;
     for (int k = 1; k <= nRepeats; ++k) {
         dExpected *= dRatio;
-        const long nNominal = report.first.nLag + std::lround(k * check.dDelayMs * dPerMs);
+        const long nNominal = report.first.nLag + (check.nDelayFrames > 0 ? k * check.nDelayFrames : std::lround(k * dDelayMs * dPerMs));
         const long nLag = dExpected >= 0.01 ? finder.Strongest(nNominal - nWindow, nNominal + nWindow).nLag : nNominal;
         lags.push_back(nLag < 0 ? nNominal : nLag);
     }
@@ -44,12 +45,15 @@ EchoReport MeasureEchoes(const CCopyFinder& finder, long nFrom, long nTo, const 
         dExpected *= dRatio;
         EchoRepeat r;
         r.k = k;
-        r.dDelayMs = static_cast<double>(lags[static_cast<size_t>(k)] - lags[0]) / dPerMs;
+        r.nDelayFrames = lags[static_cast<size_t>(k)] - lags[0];
+        r.dDelayMs = static_cast<double>(r.nDelayFrames) / dPerMs;
         r.dGain = gains[static_cast<size_t>(k)];
         const double dBefore = gains[static_cast<size_t>(k - 1)];
         r.dRatio = std::fabs(dBefore) > 0.01 * gains[0] ? r.dGain / dBefore : 0.0;
         if (dExpected >= 0.01) {
-            r.bPass = std::fabs(r.dDelayMs - k * check.dDelayMs) <= check.dDelayTolMs &&
+            const bool bAtDelay = check.nDelayFrames > 0 ? r.nDelayFrames == k * check.nDelayFrames
+                                                         : std::fabs(r.dDelayMs - k * dDelayMs) <= check.dDelayTolMs;
+            r.bPass = bAtDelay &&
                       std::fabs(r.dRatio - dRatio) <= check.dRatioTol;
         } else {
             // Nothing audible is expected: what is there must be as faint.

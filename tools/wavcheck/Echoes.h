@@ -13,11 +13,14 @@ struct EchoCheck {
     int nRepeats = 0;         // repeats to check; 0: those expected at 5 % or more of the first copy
     double dDelayTolMs = 1.0; // how far each repeat may sit from k * D after the first copy
     double dRatioTol = 0.03;  // how far each repeat's ratio to the one before may be from g/256
+    long nDelayFrames = 0;    // above 0: D in frames, and each repeat must sit exactly k * D
+                              // frames after the first copy (searched for within the tolerance)
 };
 
 struct EchoRepeat {
     int k = 0;
     double dDelayMs = 0;  // measured distance from the first copy
+    long nDelayFrames = 0;  // the same in frames
     double dGain = 0;     // gain against the reference
     double dRatio = 0;    // gain over the gain of the copy before
     bool bPass = false;

@@ -1,7 +1,7 @@
 // wavcheck: measures what a program under test did to a known sound.
 //
 //   wavcheck latency REF REC [--input IN] [--min-similarity S] [--max-ms MS]
-//   wavcheck echoes  REF REC --delay MS --strength G [--input IN] [--repeats N]
+//   wavcheck echoes  REF REC --delay MS|--frames N --strength G [--input IN] [--repeats N]
 //                            [--delay-tol MS] [--ratio-tol R]
 //   wavcheck gaps    REC [--merge MS] [--min-silence MS] [--from S] [--to S]
 //   wavcheck silence REC [--from S] [--to S] [--max LSB]
@@ -11,7 +11,8 @@
 // channel N (from 0). REF is the signal that was fed; REC the recording. With --input, the
 // lags are taken from where REF appears in IN (the bench records the microphone too), so
 // that what is reported is the delay from input to output; latency_ms is then the median
-// over every copy of REF in IN. Prints "name value" lines;
+// over every copy of REF in IN. echoes --frames gives the delay in frames of REC's rate, and
+// then each repeat must sit exactly that many frames after the one before. Prints "name value" lines;
 // exits 0 when the check passes, 1 when it fails, 2 on bad use or an unreadable file.
 #include "tools/wavcheck/Correlation.h"
 #include "tools/wavcheck/Echoes.h"
@@ -176,14 +177,15 @@ int Latency(int argc, char** argv)
 int Echoes(int argc, char** argv)
 {
     const Args args = Parse(argc, argv, 2);
-    if (!args.options.count("delay") || !args.options.count("strength"))
-        Usage("echoes needs --delay and --strength");
+    if ((!args.options.count("delay") && !args.options.count("frames")) || !args.options.count("strength"))
+        Usage("echoes needs --delay or --frames, and --strength");
     const Signal ref = Load(args.positional[0]);
     const Signal rec = Load(args.positional[1]);
     SameRate(ref, rec);
     EchoCheck check;
     check.nRate = rec.nRate;
-    check.dDelayMs = args.Number("delay", 0);
+    check.nDelayFrames = static_cast<long>(args.Number("frames", 0));
+    check.dDelayMs = check.nDelayFrames > 0 ? Ms(check.nDelayFrames, rec.nRate) : args.Number("delay", 0);
     check.nStrength = static_cast<int>(args.Number("strength", 0));
     check.nRepeats = static_cast<int>(args.Number("repeats", 0));
     check.dDelayTolMs = args.Number("delay-tol", check.dDelayTolMs);
@@ -196,10 +198,11 @@ int Echoes(int argc, char** argv)
     const EchoReport r = MeasureEchoes(CCopyFinder(ref.x, rec.x), nInput, nLastFirst, check);
     std::printf("lag_ms %.2f\nlatency_ms %.2f\ngain %.4f\nsimilarity %.4f\n", Ms(r.first.nLag, rec.nRate),
                 Ms(r.first.nLag - nInput, rec.nRate), r.first.dGain, r.first.dSimilarity);
-    std::printf("expected delay_ms %.2f ratio %.4f\n", check.dDelayMs, check.nStrength / 256.0);
+    std::printf("expected delay_ms %.2f delay_frames %ld ratio %.4f\n", check.dDelayMs,
+                std::lround(check.dDelayMs * rec.nRate / 1000), check.nStrength / 256.0);
     for (const EchoRepeat& e : r.repeats)
-        std::printf("repeat %d delay_ms %.2f gain %.4f ratio %.4f %s\n", e.k, e.dDelayMs, e.dGain, e.dRatio,
-                    e.bPass ? "ok" : "WRONG");
+        std::printf("repeat %d delay_ms %.2f delay_frames %ld gain %.4f ratio %.4f %s\n", e.k, e.dDelayMs,
+                    e.nDelayFrames, e.dGain, e.dRatio, e.bPass ? "ok" : "WRONG");
     std::printf("result %s\n", r.bPass ? "PASS" : "FAIL");
     return r.bPass ? 0 : EXIT_FAIL;
 }
