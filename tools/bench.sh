@@ -2,12 +2,15 @@
 #
 # bench_devices rebuilds that script's PulseAudio devices on one clock. The names stay the
 # same ("MicFeed" sink feed, "Speaker" sink speaker, "Mic" source mic), but both sinks now
-# remap into the two channels of one null sink, bench:
+# remap into the channels of one null sink, bench, which runs at BENCH_RATE (44100):
 #     channel 0 (aux0)  what is played into feed, which is what the microphone hears
 #     channel 1 (aux1)  what a program plays on speaker
 # One recording of bench.monitor therefore holds the program's input and its output sample
 # by sample on one time axis: the delay between its channels is the end-to-end latency, with
-# no error from starting two recorders at different moments.
+# no error from starting two recorders at different moments. With BENCH_CHANNELS=2 the
+# microphone and the speaker are stereo, and the recording has four channels: 0 and 1 the
+# microphone's left and right, 2 and 3 the speaker's. A program at the bench's rate passes
+# through the sound server unresampled, so that its frames are the recording's frames.
 #
 # A null sink renders as far ahead as its clients allow: with none asking for less it runs
 # up to 2 s ahead and hands the microphone its sound in lumps of that size. The recorder
@@ -18,6 +21,7 @@
 bench_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 bench_root=$(cd "$bench_here/.." && pwd)
 BENCH_RATE=${BENCH_RATE:-44100}
+BENCH_CHANNELS=${BENCH_CHANNELS:-1}
 BENCH_LATENCY_MS=${BENCH_LATENCY_MS:-20}
 
 bench_log() { echo "bench: $*" >&2; }
@@ -27,18 +31,25 @@ bench_devices() {
   for m in module-remap-source module-null-sink module-remap-sink; do
     pactl unload-module "$m" 2>/dev/null || true
   done
-  pactl load-module module-null-sink sink_name=bench rate="$BENCH_RATE" channels=2 \
-    channel_map=aux0,aux1 sink_properties=device.description=Bench >/dev/null
-  pactl load-module module-remap-sink sink_name=feed master=bench channels=1 channel_map=mono \
-    master_channel_map=aux0 remix=no sink_properties=device.description=MicFeed >/dev/null
-  pactl load-module module-remap-sink sink_name=speaker master=bench channels=1 channel_map=mono \
-    master_channel_map=aux1 remix=no sink_properties=device.description=Speaker >/dev/null
-  pactl load-module module-remap-source source_name=mic master=bench.monitor channels=1 \
-    channel_map=mono master_channel_map=aux0 remix=no source_properties=device.description=Mic >/dev/null
+  local c=$BENCH_CHANNELS map=mono in=aux0 out=aux1
+  if [ "$c" = 2 ]; then map=front-left,front-right in=aux0,aux1 out=aux2,aux3; fi
+  pactl load-module module-null-sink sink_name=bench rate="$BENCH_RATE" channels=$((2 * c)) \
+    channel_map="$(bench_channel_map)" sink_properties=device.description=Bench >/dev/null
+  pactl load-module module-remap-sink sink_name=feed master=bench channels="$c" channel_map="$map" \
+    master_channel_map="$in" remix=no sink_properties=device.description=MicFeed >/dev/null
+  pactl load-module module-remap-sink sink_name=speaker master=bench channels="$c" channel_map="$map" \
+    master_channel_map="$out" remix=no sink_properties=device.description=Speaker >/dev/null
+  pactl load-module module-remap-source source_name=mic master=bench.monitor channels="$c" \
+    channel_map="$map" master_channel_map="$in" remix=no source_properties=device.description=Mic >/dev/null
   # A program left on the system's default devices ("PulseAudio" under Wine) hears the
   # microphone and plays on the speaker, as on a desk.
   pactl set-default-source mic
   pactl set-default-sink speaker
+}
+
+# The bench sink's channels: the microphone's, then the speaker's.
+bench_channel_map() {
+  if [ "$BENCH_CHANNELS" = 2 ]; then echo aux0,aux1,aux2,aux3; else echo aux0,aux1; fi
 }
 
 # The bench sink's current lead in microseconds.
@@ -46,10 +57,10 @@ bench_sink_latency_us() {
   pactl list sinks | awk '/^\tName: bench$/ { f = 1 } f && /^\tLatency:/ { print $2; exit }'
 }
 
-# bench_record_start FILE: records bench.monitor (2 channels, 16 bits) into FILE.
+# bench_record_start FILE: records bench.monitor (every channel, 16 bits) into FILE.
 bench_record_start() {
   parecord --device=bench.monitor --latency-msec="$BENCH_LATENCY_MS" --file-format=wav --format=s16le \
-    --rate="$BENCH_RATE" --channels=2 --channel-map=aux0,aux1 "$1" 2>/dev/null &
+    --rate="$BENCH_RATE" --channels=$((2 * BENCH_CHANNELS)) --channel-map="$(bench_channel_map)" "$1" 2>/dev/null &
   bench_recorder=$!
   local us i
   for i in $(seq 100); do

@@ -2,8 +2,8 @@
 // that captures from one device and plays every block on another, so that the bench can be
 // proved, and the floor of the devices measured, without the real program:
 //
-//   loopback [--in NAME] [--out NAME] [--rate HZ] [--time MS] [--buffers N] [--seconds S]
-//            [--trace FILE] [--list]
+//   loopback [--in NAME] [--out NAME] [--rate HZ] [--channels 1|2] [--time MS] [--buffers N]
+//            [--seconds S] [--trace FILE] [--list]
 //
 // Devices are found by their exact name (the default device without --in/--out). --buffers
 // capture buffers of --time ms each are kept queued, and as many playback buffers again; a
@@ -28,6 +28,7 @@ struct Options {
     std::string in;
     std::string out;
     int nRate = 44100;
+    int nChannels = 1;
     int nTimeMs = 100;
     int nBuffers = 3;
     int nSeconds = 10;
@@ -48,6 +49,8 @@ bool ParseOptions(int argc, char** argv, Options& o)
             o.out = argv[++i];
         } else if (a == "--rate" && bHasValue) {
             o.nRate = std::atoi(argv[++i]);
+        } else if (a == "--channels" && bHasValue) {
+            o.nChannels = std::atoi(argv[++i]);
         } else if (a == "--time" && bHasValue) {
             o.nTimeMs = std::atoi(argv[++i]);
         } else if (a == "--buffers" && bHasValue) {
@@ -61,7 +64,7 @@ bool ParseOptions(int argc, char** argv, Options& o)
             return false;
         }
     }
-    if (o.nRate < 8000 || o.nRate > 192000 || o.nTimeMs < 5 || o.nTimeMs > 2000 ||
+    if (o.nRate < 8000 || o.nRate > 192000 || o.nChannels < 1 || o.nChannels > 2 || o.nTimeMs < 5 || o.nTimeMs > 2000 ||
         o.nBuffers < 1 || o.nBuffers > 64 || o.nSeconds < 1) {
         std::fprintf(stderr, "loopback: an option is out of range\n");
         return false;
@@ -134,10 +137,10 @@ int Run(const Options& o)
 
     WAVEFORMATEX fmt{};
     fmt.wFormatTag = WAVE_FORMAT_PCM;
-    fmt.nChannels = 1;
+    fmt.nChannels = static_cast<WORD>(o.nChannels);
     fmt.nSamplesPerSec = static_cast<DWORD>(o.nRate);
     fmt.wBitsPerSample = 16;
-    fmt.nBlockAlign = 2;
+    fmt.nBlockAlign = static_cast<WORD>(2 * o.nChannels);
     fmt.nAvgBytesPerSec = fmt.nSamplesPerSec * fmt.nBlockAlign;
 
     HANDLE hEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
@@ -159,13 +162,13 @@ int Run(const Options& o)
 
     // Both pools live until the devices are reset and closed below: the driver holds a
     // queued header and its data, so neither vector may move or be freed before then.
-    const size_t nFrames = static_cast<size_t>(o.nRate) * static_cast<size_t>(o.nTimeMs) / 1000;
+    const size_t nSamples = static_cast<size_t>(o.nRate) * static_cast<size_t>(o.nTimeMs) / 1000 * static_cast<size_t>(o.nChannels);
     std::vector<Block> capture(static_cast<size_t>(o.nBuffers));
     std::vector<Block> playback(static_cast<size_t>(o.nBuffers) + 1);
     auto setUp = [&](Block& b) {
-        b.data.assign(nFrames, 0);
+        b.data.assign(nSamples, 0);
         b.hdr.lpData = reinterpret_cast<LPSTR>(b.data.data());
-        b.hdr.dwBufferLength = static_cast<DWORD>(nFrames * 2);
+        b.hdr.dwBufferLength = static_cast<DWORD>(nSamples * 2);
     };
     for (Block& b : capture) {
         setUp(b);
@@ -188,7 +191,7 @@ int Run(const Options& o)
     QueryPerformanceCounter(&start);
     const DWORD nStart = GetTickCount();
     waveInStart(hIn);
-    std::printf("loopback: running %d ms x %d buffers at %d Hz\n", o.nTimeMs, o.nBuffers, o.nRate);
+    std::printf("loopback: running %d ms x %d buffers at %d Hz, %d channels\n", o.nTimeMs, o.nBuffers, o.nRate, o.nChannels);
     std::fflush(stdout);
     while (GetTickCount() - nStart < static_cast<DWORD>(o.nSeconds) * 1000) {
         WaitForSingleObject(hEvent, 50);
@@ -197,7 +200,7 @@ int Run(const Options& o)
             Block& in = capture[nNextIn];
             if (!IsDone(in))
                 break;
-            const size_t nSamples = in.hdr.dwBytesRecorded / 2;
+            const size_t nRecorded = in.hdr.dwBytesRecorded / 2;
             if (pTrace) {
                 LARGE_INTEGER now;
                 QueryPerformanceCounter(&now);
@@ -208,8 +211,8 @@ int Run(const Options& o)
             if (it == playback.end()) {
                 ++nNoBuffer;
             } else {
-                std::copy_n(in.data.begin(), nSamples, it->data.begin());
-                it->hdr.dwBufferLength = static_cast<DWORD>(nSamples * 2);
+                std::copy_n(in.data.begin(), nRecorded, it->data.begin());
+                it->hdr.dwBufferLength = static_cast<DWORD>(nRecorded * 2);
                 it->hdr.dwFlags &= ~static_cast<DWORD>(WHDR_DONE);
                 waveOutWrite(hOut, &it->hdr, sizeof it->hdr);
             }

@@ -2,7 +2,7 @@
 //
 //   wavcheck latency REF REC [--input IN] [--min-similarity S] [--max-ms MS]
 //   wavcheck echoes  REF REC --delay MS|--frames N --strength G [--input IN] [--repeats N]
-//                            [--delay-tol MS] [--ratio-tol R]
+//                            [--delay-tol MS] [--ratio-tol R] [--max-ms MS]
 //   wavcheck gaps    REC [--merge MS] [--min-silence MS] [--from S] [--to S]
 //   wavcheck silence REC [--from S] [--to S] [--max LSB]
 //   wavcheck picture IN OUT PNG [--title TEXT] [--from S] [--to S]
@@ -193,8 +193,9 @@ int Echoes(int argc, char** argv)
     if (check.dDelayMs <= 0 || check.nStrength < 0 || check.nStrength > 255)
         Usage("--delay must be above 0 and --strength in 0..255");
     const long nInput = InputLag(args, ref.x, rec, 0.5);
-    // The direct copy comes before the first echo could.
-    const long nLastFirst = nInput + static_cast<long>(check.dDelayMs * rec.nRate / 1000) - 1;
+    // The direct copy is the strongest within the devices' latency (--max-ms, 1000), which may
+    // be longer than the delay: every echo is weaker.
+    const long nLastFirst = nInput + static_cast<long>(args.Number("max-ms", 1000) * rec.nRate / 1000) - 1;
     const EchoReport r = MeasureEchoes(CCopyFinder(ref.x, rec.x), nInput, nLastFirst, check);
     std::printf("lag_ms %.2f\nlatency_ms %.2f\ngain %.4f\nsimilarity %.4f\n", Ms(r.first.nLag, rec.nRate),
                 Ms(r.first.nLag - nInput, rec.nRate), r.first.dGain, r.first.dSimilarity);
