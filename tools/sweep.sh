@@ -9,7 +9,10 @@
 # program (at strength 0 where the format's own strength would change the tone) and through the
 # loop, each with the gaps on the microphone's side and Wine's underflows, which tell where
 # the lost samples went (see formats.sh). Ends with one row per format; everything is kept in
-# OUTDIR. SWEEP_WRAPPER runs the Windows programs under a command (chrt -f 10, say).
+# OUTDIR. SWEEP_WRAPPER runs the Windows programs under a command (chrt -f 10, say);
+# SWEEP_BENCH_RATE puts the devices at that rate instead of each format's own, so that the
+# sound server resamples (the lag then counts the recording's frames); BENCH_LATENCY_MS sets the
+# recorder's buffer (20 ms). A format may be given more than once.
 set -euo pipefail
 wavcheck=$1 out=$2
 shift 2
@@ -51,10 +54,13 @@ sweep_loop() {
   loop_gaps="$(format_field "$dir/loop-gaps.txt" gaps) (microphone $(format_field "$dir/loop-gaps-in.txt" gaps), Wine underflows $(bench_underflows "$dir/loop.err"))"
 }
 
+FORMAT_BENCH_RATE=${SWEEP_BENCH_RATE:-}
 rows=()
+n=0
 for f in "${formats[@]}"; do
   IFS=: read -r rate c delay g <<<"$f"
-  dir=$out/$rate-$c
+  n=$((n + 1))
+  dir=$out/$n-$rate-$c
   format_session "$rate" "$c" "$delay" "$g" "$dir"
   row=$format_row
   if [ "$g" -gt 1 ]; then
@@ -66,5 +72,5 @@ for f in "${formats[@]}"; do
   rows+=("$row | loop gaps $loop_gaps | load $(cut -d' ' -f1 /proc/loadavg)")
   echo "${rows[-1]}"
 done
-echo "--- $person_build build, $(date -u '+%Y-%m-%d %H:%M UTC'); $person_failures checks failed"
+echo "--- $person_build build, recorder buffer $BENCH_LATENCY_MS ms, $(date -u '+%Y-%m-%d %H:%M UTC'); $person_failures checks failed"
 printf '%s\n' "${rows[@]}"
