@@ -16,7 +16,7 @@
 #             (so before every try again too)
 #   tone      FORMAT_TONE_S seconds (0: none) of a 440 Hz tone, only at a strength of 0 or 1,
 #             where the echo leaves the tone steady: the gaps counted on the speaker and on
-#             the microphone, and Wine's underflows while it played
+#             the microphone, and Wine's underflows while it played; gaps with neither fail
 # and ends the program with the exit button. A measurement is tried again (three tries in all)
 # only when Wine reported an underflow of its playback stream while it ran, as in the sound
 # test. Prints one "format ..." line with what was measured, and a check line per measurement
@@ -80,8 +80,8 @@ format_echo() {
     fi
     echo "spoilt: $dir side $side, try $try: Wine's playback stream underflowed $(($(format_underflows) - before)) times;" \
       "$(awk '$1 == "repeat" { printf "%s repeat %s at %s frames, ratio %s", (n++ ? ";" : ""), $2, $6, $10 }' "$dir/echo-$side.txt")"
-    mv "$dir/echo-$side.txt" "$dir/echo-$side-spoilt-$try.txt"
-    mv "$rec" "$dir/echo-$side-spoilt-$try.wav"
+    cp "$dir/echo-$side.txt" "$dir/echo-$side-spoilt-$try.txt"
+    cp "$rec" "$dir/echo-$side-spoilt-$try.wav"
   done
   return 1
 }
@@ -102,7 +102,7 @@ format_tone() {
 
 # The field NAME of an analysis ("repeat 1 ... delay_frames N" takes the word after NAME).
 format_field() {
-  awk -v name="$2" -v first="${3:-}" '(first == "" || $1 == first) { for (f = 1; f < NF; f++) if ($f == name) { print $(f + 1); exit } }' "$1" 2>/dev/null
+  awk -v name="$2" -v first="${3:-}" '(first == "" || $1 == first) { for (f = 1; f < NF; f++) if ($f == name) { print $(f + 1); exit } }' "$1" 2>/dev/null || true
 }
 
 format_session() {
@@ -134,8 +134,11 @@ format_session() {
     local gaps gaps_in
     gaps=$(format_field "$dir/gaps.txt" gaps) gaps_in=$(format_field "$dir/gaps-in.txt" gaps)
     tone="$gaps (microphone $gaps_in, Wine underflows $format_tone_underflows)"
-    check "$name: the tone came through, every gap the recorder's or Wine's ($tone)" \
-      test -n "$gaps" -a "${gaps:-0}" -le $((${gaps_in:-0} + format_tone_underflows))
+    # A dropout of Wine's stream may break the tone more than once (a silence, then a jump
+    # or two as it catches up), so gaps are not counted against underflows one by one: a tone
+    # broken while neither Wine nor the recorder reported anything fails.
+    check "$name: the tone came through, gaps only with the recorder's or Wine's ($tone)" \
+      test -n "$gaps" -a \( "${gaps:-0}" = 0 -o "${gaps_in:-0}" != 0 -o "$format_tone_underflows" != 0 \)
   fi
   person_show
   person_click_control 1008

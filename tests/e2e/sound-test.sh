@@ -17,6 +17,12 @@
 #    message box, with its exact text and caption and an OK button, while no capture stream
 #    is open; Return closes it and the echo is off.
 # 5. The exit button ends the program.
+# 6. Three more formats of the panel, each from a settings file of its own and on devices at
+#    its rate (formats.sh): 8000 Hz mono at 10 ms and strength 0, 44100 Hz stereo at 10 ms and
+#    strength 1, 96000 Hz stereo at 1000 ms and strength 255. The echo exactly the delay's
+#    frames after the sound at the strength's ratio (within 0.01), in stereo on each side
+#    alone with the other side silent; at strengths 0 and 1 a tone broken only where Wine's
+#    stream ran dry or the recorder lost sound.
 # A dropout of the virtual devices inside a chirp's echoes spoils that measurement: Wine's
 # playback stream underflows when its threads are not scheduled in time (see measure.sh), and
 # Wine reports each underflow. So a chirp measurement is tried again (three tries in all) only
@@ -28,6 +34,7 @@ wavcheck=$1 out=$2
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../tools/bench.sh"
 source "$here/../../tools/person.sh"
+source "$here/../../tools/formats.sh"
 PERSON_PREFIX=${PERSON_PREFIX:-$person_root/build/wineprefix-e2e-sound}
 time_ms=${SOUND_TIME:-200}
 done_all() { bench_record_stop; person_done; }
@@ -163,6 +170,12 @@ echo "--- 5. exit"
 person_show
 person_click_control 1008
 check "the exit button ends the program" person_wait_end 20
+
+echo "--- 6. three more formats"
+for f in 8000:1:10:0 44100:2:10:1 96000:2:1000:255; do
+  IFS=: read -r rate c delay g <<<"$f"
+  format_session "$rate" "$c" "$delay" "$g" "$out/format-$rate-$c"
+done
 
 echo "sound test: $person_failures failed; latency ${latency:-?} ms; recordings in $out"
 [ "$person_failures" -eq 0 ]
