@@ -26,8 +26,8 @@
 # A dropout of the virtual devices inside a chirp's echoes spoils that measurement: Wine's
 # playback stream underflows when its threads are not scheduled in time (see measure.sh), and
 # Wine reports each underflow. So a chirp measurement is tried again (three tries in all) only
-# when Wine reported an underflow while it ran; every spoilt try is printed, and a measurement
-# that fails without one fails at once. Keeps recordings, analyses and screenshots in OUTDIR.
+# when Wine reported an underflow while it ran, after OFF and ON; every spoilt try is printed,
+# and a measurement that fails without one fails at once. Keeps recordings, analyses and screenshots in OUTDIR.
 # Exits non-zero if any check failed.
 set -euo pipefail
 wavcheck=$1 out=$2
@@ -58,6 +58,11 @@ printf '[default]\r\nINDEVICE=Mic\r\nOUTDEVICE=Speaker\r\nRATE=%s\r\nSTEREO=0\r\
 echo_run() {
   local name=$1 try before
   for try in 1 2 3; do
+    # A try again starts from OFF and ON: an empty echo, and a fresh stream for Wine, whose
+    # latency grows with every underflow.
+    if [ $try != 1 ]; then
+      format_restart || return 1
+    fi
     before=$(underflows)
     bench_record_start "$out/$name.wav"
     bench_feed "$out/burst.wav"
