@@ -1,7 +1,7 @@
 # One format of the panel through the program's real path: shell functions to source, with
 # bench.sh and person.sh, inside scripts/with-virtual-devices.sh.
 #
-#   format_session RATE CHANNELS DELAY_MS STRENGTH DIR
+#   format_session RATE CHANNELS DELAY_MS STRENGTH DIR      (with $wavcheck the analyser)
 #
 # rebuilds the bench's devices at RATE with CHANNELS (1 or 2) on the microphone and the
 # speaker, so that the program's frames reach the recording unresampled; writes a settings
