@@ -3,6 +3,7 @@
 // Wine.
 #include "platform/win32.h"
 #include "tests/platform/WaveNotices.h"
+#include "tests/support/Difference.h"
 #include "tests/support/PlatformTest.h"
 #include "tests/support/SoundDevices.h"
 
@@ -101,6 +102,22 @@ TEST_F(WaveIn, QueuedHeadersAreRefusedAndAResetReturnsUntouchedBuffersEmpty)
     EXPECT_LE(v[1].nBytesRecorded, 32000u);
     EXPECT_EQ(v[2].nBytesRecorded, 0u);
     EXPECT_EQ(v[3].nBytesRecorded, 0u);
+}
+
+TEST_F(WaveIn, ACloseWithBuffersStillQueued)
+{
+    Queue(2, 800);
+    const UINT nClose = waveInClose(m_h);
+    EXPECT_EQ(nClose, Difference("waveInClose with buffers queued",
+                                 "Windows fails it with WAVERR_STILLPLAYING and the device stays "
+                                 "open, and so does the simulation; Wine closes the device and "
+                                 "never returns the buffers",
+                                 UINT(WAVERR_STILLPLAYING), UINT(MMSYSERR_NOERROR),
+                                 UINT(WAVERR_STILLPLAYING)));
+    if (nClose == MMSYSERR_NOERROR) {
+        m_h = nullptr;
+        m_headers.clear();
+    }
 }
 
 }  // namespace
