@@ -184,6 +184,7 @@ std::shared_ptr<T> Data(Lock& lk, HWND hwnd)
     return p ? std::dynamic_pointer_cast<T>(p->pData) : nullptr;
 }
 std::shared_ptr<WindowClass> FindClass(Lock& lk, const std::string& name);
+bool SameClassName(const std::string& a, const std::string& b);  // without regard to case
 // Registers a class of the window system itself, at start.
 void AddBuiltInClass(const WindowClass& cls);
 // WM_SETFONT and WM_GETFONT as the controls answer them: the font is kept with the window
@@ -199,6 +200,13 @@ bool IsShown(Lock& lk, const Window& w);   // itself and every parent visible
 bool IsUsable(Lock& lk, const Window& w);  // itself and every parent enabled
 
 // ---- geometry (lock held)
+// The simulated display: its size, the height of a caption, and where and how wide a minimised
+// window is.
+constexpr int SCREEN_CX = 1280;
+constexpr int SCREEN_CY = 1024;
+constexpr int CAPTION = 19;
+constexpr int MINIMISED_CX = 160;
+constexpr int MINIMISED_AT = -32000;
 RECT Insets(LONG nStyle, LONG nExStyle);
 RECT ScreenRect(Lock& lk, const Window& w);
 POINT ClientOrigin(Lock& lk, const Window& w);
@@ -206,7 +214,6 @@ RECT ClientRectOf(const Window& w);
 // The window that a mouse at this screen point reaches (WindowFromPoint), or nullptr.
 HWND HitTest(Lock& lk, POINT pt);
 void Invalidate(Lock& lk, Window& w, bool bErase, bool bChildren);
-void ScreenSize(int* pcx, int* pcy);
 
 // ---- messages
 // Posts a message to the window's thread as input or a program would (lock held).
@@ -267,6 +274,9 @@ HWND CreateDialogFromTemplate(HINSTANCE hInstance, const DialogTemplate& t, HWND
                               DLGPROC pfnDlgProc, LPARAM lParam, bool bModal);
 // The modal loop of DialogBox and MessageBox; destroys the dialog and returns its result.
 INT_PTR RunModal(HWND hwndDialog, HWND hwndOwner);
+DialogInfo* DialogInfoOf(Lock& lk, HWND hwnd);  // lock held; nullptr for a window that is none
+// Focus to a control as the dialog manager gives it: an edit gets all of its text selected.
+void DialogSetFocus(HWND hwndControl);
 // Font metrics of the simulated display: dialog base units for a point size.
 void BaseUnits(int nPointSize, int* pnBaseX, int* pnBaseY);
 LRESULT CALLBACK DialogClassProc(HWND, UINT, WPARAM, LPARAM);
