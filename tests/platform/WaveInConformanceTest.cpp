@@ -87,6 +87,10 @@ TEST_F(WaveIn, QueuedHeadersAreRefusedAndAResetReturnsUntouchedBuffersEmpty)
     EXPECT_EQ(waveInAddBuffer(m_h, &unprepared, sizeof(WAVEHDR)), UINT(WAVERR_UNPREPARED));
 
     Queue(3, 16000);  // a second each: the last two are untouched at the reset
+    Difference("waveInAddBuffer of a header that is still queued",
+               "Windows documents no refusal, and Wine queues the header a second time; the "
+               "simulation refuses it with WAVERR_STILLPLAYING and calls it misuse. No test "
+               "queues a header twice");
     EXPECT_EQ(waveInUnprepareHeader(m_h, &m_headers[1], sizeof(WAVEHDR)),
               UINT(WAVERR_STILLPLAYING));
     ASSERT_EQ(waveInStart(m_h), MMSYSERR_NOERROR);

@@ -284,7 +284,7 @@ void World::Cancel(uint64_t nEvent)
 
 uint64_t World::NextTick(uint64_t atUs) const
 {
-    return m_nTickUs ? (atUs + m_nTickUs - 1) / m_nTickUs * m_nTickUs : atUs;
+    return (atUs + DEFAULT_TICK_US - 1) / DEFAULT_TICK_US * DEFAULT_TICK_US;
 }
 
 void World::Settle(Lock& lk)
@@ -385,7 +385,6 @@ void World::Reset(Lock&)
     m_events.clear();
     m_eventTimes.clear();
     m_nNowUs = 0;
-    m_nTickUs = DEFAULT_TICK_US;
     for (auto& fn : m_resets)
         fn();
 }
@@ -421,13 +420,6 @@ void AdvanceTimeUs(uint64_t nMicroseconds)
     World& w = World::Get();
     Lock lk = w.Acquire();
     w.AdvanceTo(lk, w.Now() + nMicroseconds);
-}
-
-void SetSystemTick(uint64_t nMicroseconds)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    w.m_nTickUs = nMicroseconds;
 }
 
 void InjectFault(const std::string& call, long long nResult, int nSkip, int nTimes)
@@ -495,13 +487,6 @@ void Gate::Open()
     Lock lk = w.Acquire();
     m_pState->bOpen = true;
     w.WakeAll(m_pState->waiters);
-}
-
-bool Gate::IsOpen() const
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    return m_pState->bOpen;
 }
 
 int Gate::Waiting() const

@@ -20,7 +20,6 @@ const bool g_bRegistered = [] {
     cls.name = "#32770";
     cls.pfnProc = DialogClassProc;
     cls.cbWndExtra = DIALOG_EXTRA;
-    cls.nStyle = CS_SAVEBITS | CS_DBLCLKS;
     AddBuiltInClass(cls);
     return true;
 }();
@@ -221,12 +220,4 @@ BOOL WINAPI MapDialogRect(HWND hwndDialog, LPRECT pRect)
     pRect->top = MulDiv(pRect->top, pInfo->nBaseY, 8);
     pRect->bottom = MulDiv(pRect->bottom, pInfo->nBaseY, 8);
     return TRUE;
-}
-
-DWORD WINAPI GetDialogBaseUnits(void)
-{
-    int x = 0;
-    int y = 0;
-    BaseUnits(0, &x, &y);
-    return MAKELONG(x, y);
 }

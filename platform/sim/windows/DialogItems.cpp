@@ -41,29 +41,3 @@ LRESULT WINAPI SendDlgItemMessageA(HWND hwndDialog, INT nId, UINT nMessage, WPAR
     HWND hwnd = GetDlgItem(hwndDialog, nId);
     return hwnd ? SendMessageA(hwnd, nMessage, wParam, lParam) : 0;
 }
-
-BOOL WINAPI SetDlgItemTextA(HWND hwndDialog, INT nId, LPCSTR pszText)
-{
-    return static_cast<BOOL>(
-        SendDlgItemMessageA(hwndDialog, nId, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(pszText)));
-}
-
-UINT WINAPI GetDlgItemTextA(HWND hwndDialog, INT nId, LPSTR pszBuffer, INT nMax)
-{
-    if (pszBuffer && nMax > 0)
-        pszBuffer[0] = '\0';
-    return static_cast<UINT>(SendDlgItemMessageA(hwndDialog, nId, WM_GETTEXT,
-                                                 static_cast<WPARAM>(nMax),
-                                                 reinterpret_cast<LPARAM>(pszBuffer)));
-}
-
-BOOL WINAPI CheckDlgButton(HWND hwndDialog, INT nId, UINT nCheck)
-{
-    SendDlgItemMessageA(hwndDialog, nId, BM_SETCHECK, nCheck, 0);
-    return TRUE;
-}
-
-UINT WINAPI IsDlgButtonChecked(HWND hwndDialog, INT nId)
-{
-    return static_cast<UINT>(SendDlgItemMessageA(hwndDialog, nId, BM_GETCHECK, 0, 0));
-}

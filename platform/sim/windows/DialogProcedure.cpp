@@ -159,7 +159,7 @@ LRESULT WINAPI DefDlgProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPara
             return 0;
         }
         case WM_CLOSE: {
-            // The close box and Alt+F4 are the Cancel button.
+            // The close box is the Cancel button.
             HWND hwndCancel = GetDlgItem(hwnd, IDCANCEL);
             if (hwndCancel && !IsWindowEnabled(hwndCancel))
                 return 0;

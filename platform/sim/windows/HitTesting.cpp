@@ -86,11 +86,6 @@ HWND WINAPI ChildWindowFromPointEx(HWND hwndParent, POINT pt, UINT nFlags)
     return hwndParent;
 }
 
-HWND WINAPI ChildWindowFromPoint(HWND hwndParent, POINT pt)
-{
-    return ChildWindowFromPointEx(hwndParent, pt, CWP_ALL);
-}
-
 BOOL WINAPI GetCursorPos(LPPOINT pPoint)
 {
     World& w = World::Get();

@@ -5,6 +5,11 @@
 // same size as the virtual display of the Windows tests.
 #include "platform/sim/windows/WindowSystem.h"
 
+#include <string>
+
+using sim::Lock;
+using sim::World;
+
 namespace sim::win {
 
 RECT Insets(LONG nStyle, LONG nExStyle)
@@ -40,51 +45,22 @@ INT WINAPI GetSystemMetrics(INT nIndex)
         case SM_CYSCREEN:
         case SM_CYVIRTUALSCREEN:
             return SCREEN_CY;
-        case SM_CYFULLSCREEN:
-            return SCREEN_CY - CAPTION;
         case SM_CXVSCROLL:
         case SM_CYHSCROLL:
         case SM_CYVSCROLL:
         case SM_CXHSCROLL:
             return 16;
-        case SM_CYCAPTION:
-            return CAPTION;
-        case SM_CXBORDER:
-        case SM_CYBORDER:
-            return 1;
-        case SM_CXDLGFRAME:
-        case SM_CYDLGFRAME:
-            return 3;
-        case SM_CXFRAME:
-        case SM_CYFRAME:
-            return 4;
-        case SM_CXEDGE:
-        case SM_CYEDGE:
-            return 2;
         case SM_CXICON:
         case SM_CYICON:
         case SM_CXCURSOR:
         case SM_CYCURSOR:
             return 32;
-        case SM_CXSMICON:
-        case SM_CYSMICON:
-            return 16;
-        case SM_CXMINIMIZED:
-            return MINIMISED_CX;
-        case SM_CYMINIMIZED:
-            return CAPTION + 6;
-        case SM_CXSIZE:
-        case SM_CYSIZE:
-        case SM_CYMENU:
-            return 18;
-        case SM_CXDOUBLECLK:
-        case SM_CYDOUBLECLK:
-            return 4;
-        case SM_CMONITORS:
-        case SM_MOUSEPRESENT:
-            return 1;
-        default:
+        default: {
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            w.Misuse("GetSystemMetrics(" + std::to_string(nIndex) + "), which is not simulated");
             return 0;
+        }
     }
 }
 

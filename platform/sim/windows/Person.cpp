@@ -93,37 +93,7 @@ std::string sim::Text(HWND hwnd)
     World& w = World::Get();
     Lock lk = w.Acquire();
     Window* p = Find(lk, hwnd);
-    if (!p)
-        return "";
-    if (IsClass(*p, "ComboBox")) {
-        const ListState list = ListOf(lk, hwnd);
-        return list.nSelection >= 0 ? list.items[static_cast<size_t>(list.nSelection)] : "";
-    }
-    return ToAnsi(p->text);
-}
-
-std::string sim::ClassName(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    return p ? p->pClass->name : "";
-}
-
-LONG sim::Style(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    return p ? p->nStyle : 0;
-}
-
-LONG sim::ExStyle(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    return p ? p->nExStyle : 0;
+    return p ? ToAnsi(p->text) : "";
 }
 
 bool sim::Exists(HWND hwnd)
@@ -182,7 +152,7 @@ bool sim::Answers(HWND hwnd)
     if (!pThread || !pThread->bBlocked)
         return false;
     const std::string what = pThread->pszWaitingFor;
-    return what == "GetMessageA" || what == "WaitMessage";
+    return what == "GetMessageA";
 }
 
 RECT sim::WindowRect(HWND hwnd)
@@ -284,14 +254,6 @@ std::vector<sim::DrawIconRecord> sim::DrawnIcons()
     return S(lk).drawnIcons;
 }
 
-int sim::PaintCount(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    return p ? p->nPaints : 0;
-}
-
 sim::IconInfo sim::IconOf(HICON hIcon)
 {
     World& w = World::Get();
@@ -300,8 +262,7 @@ sim::IconInfo sim::IconOf(HICON hIcon)
     auto it = s.icons.find(hIcon);
     if (it == s.icons.end())
         return IconInfo{};
-    return IconInfo{it->second.cx, it->second.cy, it->second.nBitsPerPixel, it->second.bShared,
-                    it->second.source};
+    return IconInfo{it->second.cx, it->second.cy, it->second.source};
 }
 
 bool sim::Click(HWND hwnd)

@@ -30,10 +30,8 @@ void ActivateAfterShow(HWND hwnd, bool bActivate)
 BOOL WINAPI SetWindowPos(HWND hwnd, HWND hwndAfter, INT x, INT y, INT cx, INT cy, UINT nFlags)
 {
     bool bMoved = false;
-    bool bSized = false;
     bool bShown = false;
     bool bHidden = false;
-    RECT client{};
     POINT at{};
     {
         World& w = World::Get();
@@ -49,12 +47,9 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND hwndAfter, INT x, INT y, INT cx, INT cy
             OffsetRect(&r, x - r.left, y - r.top);
             bMoved = true;
         }
-        if (!(nFlags & SWP_NOSIZE) && (cx != r.right - r.left || cy != r.bottom - r.top)) {
-            r.right = r.left + std::max(cx, 0);
-            r.bottom = r.top + std::max(cy, 0);
-            bSized = true;
-        }
-        if (bMoved || bSized) {
+        if (!(nFlags & SWP_NOSIZE) && (cx != r.right - r.left || cy != r.bottom - r.top))
+            w.Misuse("SetWindowPos to a new size, which is not simulated");
+        if (bMoved) {
             Invalidate(lk, *p, true, true);
             p->rect = r;
         }
@@ -62,15 +57,9 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND hwndAfter, INT x, INT y, INT cx, INT cy
             Window* pParent = Find(lk, p->hwndParent);
             std::vector<HWND>& v = pParent ? pParent->children : s.topLevel;
             v.erase(std::remove(v.begin(), v.end(), hwnd), v.end());
-            if (hwndAfter == HWND_BOTTOM)
-                v.push_back(hwnd);
-            else if (hwndAfter == HWND_TOP || hwndAfter == HWND_TOPMOST ||
-                     hwndAfter == HWND_NOTOPMOST)
-                v.insert(v.begin(), hwnd);
-            else {
-                auto it = std::find(v.begin(), v.end(), hwndAfter);
-                v.insert(it == v.end() ? v.begin() : it + 1, hwnd);
-            }
+            v.insert(v.begin(), hwnd);
+            if (hwndAfter != HWND_TOP && hwndAfter != HWND_TOPMOST && hwndAfter != HWND_NOTOPMOST)
+                w.Misuse("SetWindowPos below another window, which is not simulated");
         }
         if ((nFlags & SWP_SHOWWINDOW) && !(p->nStyle & WS_VISIBLE)) {
             p->nStyle |= WS_VISIBLE;
@@ -81,11 +70,8 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND hwndAfter, INT x, INT y, INT cx, INT cy
             p->nStyle &= ~WS_VISIBLE;
             bHidden = true;
         }
-        client = ClientRectOf(*p);
         at = POINT{p->rect.left, p->rect.top};
     }
-    if (bSized)
-        SendMessageA(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
     if (bMoved)
         SendMessageA(hwnd, WM_MOVE, 0, MAKELPARAM(at.x, at.y));
     if (bHidden) {
@@ -105,11 +91,6 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND hwndAfter, INT x, INT y, INT cx, INT cy
     }
     ActivateAfterShow(hwnd, bShown && !(nFlags & SWP_NOACTIVATE));
     return TRUE;
-}
-
-BOOL WINAPI MoveWindow(HWND hwnd, INT x, INT y, INT cx, INT cy, BOOL)
-{
-    return SetWindowPos(hwnd, nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 BOOL WINAPI ShowWindow(HWND hwnd, INT nCommand)
@@ -206,9 +187,4 @@ BOOL WINAPI IsIconic(HWND hwnd)
     Lock lk = w.Acquire();
     Window* p = Find(lk, hwnd);
     return p && p->bIconic;
-}
-
-BOOL WINAPI IsZoomed(HWND)
-{
-    return FALSE;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 using sim::Lock;
 using sim::SetError;
@@ -59,6 +60,18 @@ LRESULT ControlFont(HWND hwnd, UINT nMessage, WPARAM wParam)
     return reinterpret_cast<LRESULT>(p->hFont);
 }
 
+LRESULT NotSimulated(HWND hwnd, UINT nMessage)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    Window* p = Find(lk, hwnd);
+    char text[96];
+    std::snprintf(text, sizeof text, "message 0x%04X to a %s, which the simulation does not model",
+                  nMessage, p ? p->pClass->name.c_str() : "window");
+    w.Misuse(text);
+    return 0;
+}
+
 }  // namespace sim::win
 
 using namespace sim::win;
@@ -80,11 +93,8 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* pClass)
     auto p = std::make_shared<WindowClass>();
     p->name = pClass->lpszClassName;
     p->pfnProc = pClass->lpfnWndProc;
-    p->nStyle = pClass->style;
     p->cbWndExtra = pClass->cbWndExtra;
     p->hInstance = pClass->hInstance;
-    p->hIcon = pClass->hIcon;
-    p->hbrBackground = pClass->hbrBackground;
     s.classes.push_back(p);
     return static_cast<ATOM>(0xC000 + s.classes.size());
 }

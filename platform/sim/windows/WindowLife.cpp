@@ -271,17 +271,3 @@ BOOL WINAPI IsWindow(HWND hwnd)
     Lock lk = w.Acquire();
     return Find(lk, hwnd) != nullptr;
 }
-
-DWORD WINAPI GetWindowThreadProcessId(HWND hwnd, LPDWORD pnProcess)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    if (!p) {
-        SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    if (pnProcess)
-        *pnProcess = GetCurrentProcessId();
-    return p->nThread;
-}

@@ -3,6 +3,7 @@
 #include "platform/sim/windows/WindowSystem.h"
 
 #include <cstring>
+#include <string>
 
 using sim::Lock;
 using sim::SetError;
@@ -34,18 +35,14 @@ LONG_PTR GetLong(HWND hwnd, INT nIndex, size_t nSize)
             return p->nStyle;
         case GWL_EXSTYLE:
             return p->nExStyle;
-        case GWLP_ID:
-            return p->nId;
         case GWLP_USERDATA:
             return p->nUserData;
-        case GWLP_WNDPROC:
-            return reinterpret_cast<LONG_PTR>(p->pfnProc);
-        case GWLP_HINSTANCE:
-            return reinterpret_cast<LONG_PTR>(p->hInstance);
-        case GWLP_HWNDPARENT:
-            return reinterpret_cast<LONG_PTR>(p->hwndParent ? p->hwndParent : p->hwndOwner);
         default:
             break;
+    }
+    if (nIndex < 0) {
+        w.Misuse("GetWindowLong of index " + std::to_string(nIndex) + ", which is not simulated");
+        return 0;
     }
     if (!ExtraRange(lk, *p, nIndex, nSize))
         return 0;
@@ -59,7 +56,7 @@ LONG_PTR GetLong(HWND hwnd, INT nIndex, size_t nSize)
     return n;
 }
 
-LONG_PTR SetLong(HWND hwnd, INT nIndex, LONG_PTR nValue, size_t nSize)
+LONG_PTR SetLong(HWND hwnd, INT nIndex, LONG_PTR nValue)
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
@@ -70,18 +67,6 @@ LONG_PTR SetLong(HWND hwnd, INT nIndex, LONG_PTR nValue, size_t nSize)
     }
     LONG_PTR nOld = 0;
     switch (nIndex) {
-        case GWL_STYLE:
-            nOld = p->nStyle;
-            p->nStyle = static_cast<LONG>(nValue);
-            return nOld;
-        case GWL_EXSTYLE:
-            nOld = p->nExStyle;
-            p->nExStyle = static_cast<LONG>(nValue);
-            return nOld;
-        case GWLP_ID:
-            nOld = p->nId;
-            p->nId = nValue;
-            return nOld;
         case GWLP_USERDATA:
             nOld = p->nUserData;
             p->nUserData = nValue;
@@ -94,22 +79,15 @@ LONG_PTR SetLong(HWND hwnd, INT nIndex, LONG_PTR nValue, size_t nSize)
             nOld = reinterpret_cast<LONG_PTR>(p->pfnProc);
             p->pfnProc = reinterpret_cast<WNDPROC>(nValue);
             return nOld;
-        case GWLP_HINSTANCE:
-            nOld = reinterpret_cast<LONG_PTR>(p->hInstance);
-            p->hInstance = reinterpret_cast<HINSTANCE>(nValue);
-            return nOld;
         default:
             break;
     }
-    if (!ExtraRange(lk, *p, nIndex, nSize))
+    if (nIndex < 0) {
+        w.Misuse("SetWindowLong of index " + std::to_string(nIndex) + ", which is not simulated");
         return 0;
-    if (nSize == sizeof(LONG)) {
-        LONG n;
-        std::memcpy(&n, &p->extra[static_cast<size_t>(nIndex)], sizeof n);
-        const LONG nNew = static_cast<LONG>(nValue);
-        std::memcpy(&p->extra[static_cast<size_t>(nIndex)], &nNew, sizeof nNew);
-        return n;
     }
+    if (!ExtraRange(lk, *p, nIndex, sizeof nValue))
+        return 0;
     std::memcpy(&nOld, &p->extra[static_cast<size_t>(nIndex)], sizeof nOld);
     std::memcpy(&p->extra[static_cast<size_t>(nIndex)], &nValue, sizeof nValue);
     return nOld;
@@ -122,11 +100,6 @@ LONG WINAPI GetWindowLongA(HWND hwnd, INT nIndex)
     return static_cast<LONG>(GetLong(hwnd, nIndex, sizeof(LONG)));
 }
 
-LONG WINAPI SetWindowLongA(HWND hwnd, INT nIndex, LONG nValue)
-{
-    return static_cast<LONG>(SetLong(hwnd, nIndex, nValue, sizeof(LONG)));
-}
-
 LONG_PTR WINAPI GetWindowLongPtrA(HWND hwnd, INT nIndex)
 {
     return GetLong(hwnd, nIndex, sizeof(LONG_PTR));
@@ -134,5 +107,5 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND hwnd, INT nIndex)
 
 LONG_PTR WINAPI SetWindowLongPtrA(HWND hwnd, INT nIndex, LONG_PTR nValue)
 {
-    return SetLong(hwnd, nIndex, nValue, sizeof(LONG_PTR));
+    return SetLong(hwnd, nIndex, nValue);
 }

@@ -27,7 +27,6 @@ std::string ToAnsi(const std::u16string& text);
 int CopyAnsi(const std::u16string& text, char* pBuffer, int nMax);
 char16_t FoldCase(char16_t c);
 bool StartsWithNoCase(const std::u16string& text, const std::u16string& prefix);
-bool EqualNoCase(const std::u16string& a, const std::u16string& b);
 // The character that '&' marks in a control text (0 when none).
 char16_t Mnemonic(const std::u16string& text);
 
@@ -36,13 +35,10 @@ struct WindowClass
 {
     std::string name;  // as registered; matched without regard to case
     WNDPROC pfnProc = nullptr;
-    UINT nStyle = 0;
     int cbWndExtra = 0;
     HINSTANCE hInstance = nullptr;
-    HICON hIcon = nullptr;
-    HBRUSH hbrBackground = nullptr;
     bool bBuiltIn = false;        // part of the window system: survives a reset
-    bool bCommonControl = false;  // registered by InitCommonControls(Ex)
+    bool bCommonControl = false;  // registered by InitCommonControlsEx
     // Whether a mouse hit test passes through a window of this class (HTTRANSPARENT).
     bool (*pfnTransparent)(LONG nStyle) = nullptr;
 };
@@ -91,7 +87,6 @@ struct Window
     Life life = Life::Creating;
     bool bNeedPaint = false;
     bool bErase = false;
-    int nPaints = 0;
     HFONT hFont = nullptr;
     HICON hIconBig = nullptr;
     HICON hIconSmall = nullptr;
@@ -115,8 +110,6 @@ struct Icon
 {
     int cx = 32;
     int cy = 32;
-    int nBitsPerPixel = 4;
-    bool bShared = true;
     std::string source;  // "module:136" or "system:32512"
 };
 
@@ -190,6 +183,9 @@ void AddBuiltInClass(const WindowClass& cls);
 // WM_SETFONT and WM_GETFONT as the controls answer them: the font is kept with the window
 // (takes the lock).
 LRESULT ControlFont(HWND hwnd, UINT nMessage, WPARAM wParam);
+// A message of a control class's own range that the simulation does not model: misuse, so that
+// a program that starts to send it is told, and answered 0 (takes the lock).
+LRESULT NotSimulated(HWND hwnd, UINT nMessage);
 
 // ---- the window tree (lock held)
 bool IsDescendant(Lock& lk, HWND hwndAncestor, HWND hwnd);

@@ -71,29 +71,6 @@ HWND WINAPI GetParent(HWND hwnd)
     return (p->nStyle & WS_POPUP) ? p->hwndOwner : nullptr;
 }
 
-HWND WINAPI GetAncestor(HWND hwnd, UINT nFlags)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    if (!p)
-        return nullptr;
-    switch (nFlags) {
-        case GA_PARENT:
-            return p->hwndParent ? p->hwndParent : GetDesktopWindow();
-        case GA_ROOT:
-            return TopLevelOf(lk, hwnd);
-        case GA_ROOTOWNER: {
-            Window* pTop = Find(lk, TopLevelOf(lk, hwnd));
-            while (pTop && pTop->hwndOwner)
-                pTop = Find(lk, pTop->hwndOwner);
-            return pTop ? pTop->hwnd : nullptr;
-        }
-        default:
-            return nullptr;
-    }
-}
-
 HWND WINAPI GetDesktopWindow(void)
 {
     return reinterpret_cast<HWND>(0x10010);
@@ -119,10 +96,6 @@ HWND WINAPI GetWindow(HWND hwnd, UINT nCommand)
     if (it == siblings.end())
         return nullptr;
     switch (nCommand) {
-        case GW_HWNDFIRST:
-            return siblings.front();
-        case GW_HWNDLAST:
-            return siblings.back();
         case GW_HWNDNEXT:
             return it + 1 == siblings.end() ? nullptr : *(it + 1);
         case GW_HWNDPREV:
@@ -137,30 +110,6 @@ BOOL WINAPI IsChild(HWND hwndParent, HWND hwnd)
     World& w = World::Get();
     Lock lk = w.Acquire();
     return IsDescendant(lk, hwndParent, hwnd);
-}
-
-BOOL WINAPI EnumChildWindows(HWND hwndParent, WNDENUMPROC pfnEnum, LPARAM lParam)
-{
-    std::vector<HWND> all;
-    {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        // Depth first, each window before its own children, as Windows enumerates them.
-        std::vector<HWND> stack;
-        if (Window* p = Find(lk, hwndParent))
-            stack.assign(p->children.rbegin(), p->children.rend());
-        while (!stack.empty()) {
-            HWND h = stack.back();
-            stack.pop_back();
-            all.push_back(h);
-            if (Window* p = Find(lk, h))
-                stack.insert(stack.end(), p->children.rbegin(), p->children.rend());
-        }
-    }
-    for (HWND h : all)
-        if (IsWindow(h) && !pfnEnum(h, lParam))
-            break;
-    return TRUE;
 }
 
 HWND WINAPI FindWindowA(LPCSTR pszClass, LPCSTR pszTitle)
