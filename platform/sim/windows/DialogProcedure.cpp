@@ -39,7 +39,9 @@ void SetDefaultLook(HWND hwndDialog, HWND hwndNew)
         SendMessageA(hwndNew, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
 }
 
-void RestoreFocus(HWND hwndDialog, bool bJustActivated)
+// An activated dialog gives the focus back to the control that had it last, or to its first
+// tab stop.
+void RestoreFocus(HWND hwndDialog)
 {
     if (IsIconic(hwndDialog))
         return;
@@ -54,12 +56,8 @@ void RestoreFocus(HWND hwndDialog, bool bJustActivated)
     }
     if (!hwndFocus)
         hwndFocus = GetNextDlgTabItem(hwndDialog, nullptr, FALSE);
-    if (!hwndFocus)
-        return;
-    if (bJustActivated)
+    if (hwndFocus)
         SetFocus(hwndFocus);
-    else
-        DialogSetFocus(hwndFocus);
 }
 
 bool ReturnsDirectly(UINT nMessage)
@@ -122,10 +120,7 @@ LRESULT WINAPI DefDlgProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPara
             return 1;
         case WM_ACTIVATE:
             if (LOWORD(wParam) != WA_INACTIVE)
-                RestoreFocus(hwnd, true);
-            return 0;
-        case WM_SETFOCUS:
-            RestoreFocus(hwnd, false);
+                RestoreFocus(hwnd);
             return 0;
         case DM_SETDEFID: {
             {

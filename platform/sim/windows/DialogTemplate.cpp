@@ -44,10 +44,6 @@ std::string PredefinedClass(int nOrdinal)
             return "Edit";
         case 0x82:
             return "Static";
-        case 0x83:
-            return "ListBox";
-        case 0x84:
-            return "ScrollBar";
         case 0x85:
             return "ComboBox";
         default:
