@@ -173,7 +173,7 @@ TEST_F(Framework, AQuitEndsTheModalLoopWithMinusOneAndGoesOnToTheLoopAround)
     });
     const HWND hwnd = sim::FindTopLevel("Sorvanta");
     ASSERT_NE(hwnd, nullptr);
-    ASSERT_TRUE(PostThreadMessageA(GetWindowThreadProcessId(hwnd, nullptr), WM_QUIT, 7, 0));
+    ASSERT_TRUE(PostThreadMessageA(ui.Id(), WM_QUIT, 7, 0));
     EXPECT_EQ(ui.Join(), 1u) << "-1, and the quit with its code still to come";
     EXPECT_FALSE(sim::Exists(hwnd));
 }

@@ -35,9 +35,3 @@ HWND WINAPI GetDlgItem(HWND hwndDialog, INT nId)
     return nullptr;
 }
 
-LRESULT WINAPI SendDlgItemMessageA(HWND hwndDialog, INT nId, UINT nMessage, WPARAM wParam,
-                                   LPARAM lParam)
-{
-    HWND hwnd = GetDlgItem(hwndDialog, nId);
-    return hwnd ? SendMessageA(hwnd, nMessage, wParam, lParam) : 0;
-}
