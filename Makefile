@@ -1,5 +1,5 @@
 # The commands of the README. Each installs what it needs first.
-.PHONY: test deps bench run dist clean
+.PHONY: test deps bench run dist coverage clean
 
 test: deps
 	./scripts/test-all.sh
@@ -21,6 +21,10 @@ run: deps
 # and the notices of its runtime; prints the SHA-256 of the program and of the zip.
 dist: deps
 	./scripts/dist.sh
+
+# The product's line and branch coverage by the host tests, and the lines no test reaches.
+coverage: deps
+	./scripts/coverage.sh
 
 clean:
 	rm -rf build dist

@@ -17,9 +17,7 @@ CEchoWaveIn::CEchoWaveIn(CEchoPanel* pPanel)
       m_nEchoLevel(0),
       m_pPanel(pPanel),
       m_pWaveOut(nullptr),
-      m_bKeepsWaveOut(false),
-      m_nInPanel(0),
-      m_bPanelDetached(false)
+      m_bKeepsWaveOut(false)
 {
 }
 
@@ -38,12 +36,9 @@ CEchoWaveIn::~CEchoWaveIn()
 
 void CEchoWaveIn::DetachPanel()
 {
-    m_bPanelDetached.store(true);
-    // Without a limit: it guards the panel's memory, and ends because a worker inside the panel
-    // only takes the level lock, which nobody holds for more than two stores, and writes two
-    // numbers.
-    while (m_nInPanel.load() != 0)
-        Sleep(0);
+    // The wait ends because a worker inside the panel only takes the level lock, which nobody
+    // holds for more than two stores, and writes two numbers.
+    m_panelGate.Withdraw();
 }
 
 void CEchoWaveIn::KeepPlaybackDevice(CEchoWaveOut* pWaveOut)
@@ -59,7 +54,7 @@ void CEchoWaveIn::OnOpen()
         pBuffer = new (std::nothrow) CWaveBuffer;
         // A buffer that is not prepared only makes its writes fail.
         if (pBuffer && m_pWaveOut)
-            pBuffer->PrepareOut(m_pWaveOut, m_pPanel->m_nBufferFrames);
+            pBuffer->Prepare(m_pWaveOut, m_pPanel->m_nBufferFrames);
     }
     m_nOutBuf = 0;
     m_nEchoLevel = m_pPanel->m_nEchoLevel;
@@ -103,10 +98,9 @@ void CEchoWaveIn::OnBuffer(CWaveBuffer* pBuffer)
     const EchoLevels levels = EchoMix(pBuffer, pOutput);
     m_pWaveOut->Write(pOutput);
 
-    m_nInPanel.fetch_add(1);
-    if (!m_bPanelDetached.load())
+    if (m_panelGate.Enter())
         m_pPanel->SetLevels(levels.nLevel1, levels.nLevel2);
-    m_nInPanel.fetch_sub(1);
+    m_panelGate.Leave();
 }
 
 EchoLevels CEchoWaveIn::EchoMix(const CWaveBuffer* pInput, CWaveBuffer* pOutput)

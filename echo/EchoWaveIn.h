@@ -4,9 +4,8 @@
 #pragma once
 
 #include "echo/EchoMix.h"
+#include "wave/EntryGate.h"
 #include "wave/WaveIn.h"
-
-#include <atomic>
 
 class CEchoPanel;
 class CEchoWaveOut;
@@ -52,8 +51,5 @@ private:
     // that a block always goes where its buffer belongs; owned only after KeepPlaybackDevice.
     CEchoWaveOut* m_pWaveOut;
     bool m_bKeepsWaveOut;
-    // The worker announces each call of the panel, DetachPanel withdraws the panel first:
-    // either the worker sees it withdrawn or DetachPanel sees the worker inside.
-    std::atomic<int> m_nInPanel;
-    std::atomic<bool> m_bPanelDetached;
+    CEntryGate m_panelGate;  // the worker's way to the panel
 };

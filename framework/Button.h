@@ -8,9 +8,4 @@ class CButton : public CWnd
 public:
     int GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
     void SetCheck(int nCheck) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(nCheck)); }
-    UINT GetState() const { return static_cast<UINT>(SendMessage(BM_GETSTATE)); }
-    void SetButtonStyle(UINT nStyle, BOOL bRedraw = TRUE)
-    {
-        SendMessage(BM_SETSTYLE, nStyle, bRedraw);
-    }
 };

@@ -6,17 +6,7 @@
 class CComboBox : public CWnd
 {
 public:
-    int GetCount() const { return Int(SendMessage(CB_GETCOUNT)); }
     int AddString(LPCSTR pszText) { return Int(SendMessage(CB_ADDSTRING, 0, Text(pszText))); }
-    int InsertString(int nIndex, LPCSTR pszText)
-    {
-        return Int(SendMessage(CB_INSERTSTRING, static_cast<WPARAM>(nIndex), Text(pszText)));
-    }
-    int DeleteString(int nIndex)
-    {
-        return Int(SendMessage(CB_DELETESTRING, static_cast<WPARAM>(nIndex)));
-    }
-    void ResetContent() { SendMessage(CB_RESETCONTENT); }
     int GetCurSel() const { return Int(SendMessage(CB_GETCURSEL)); }
     int SetCurSel(int nIndex)
     {
@@ -37,26 +27,10 @@ public:
         return Int(SendMessage(CB_GETLBTEXT, static_cast<WPARAM>(nIndex),
                                reinterpret_cast<LPARAM>(pszBuffer)));
     }
-    int GetLBTextLen(int nIndex) const
-    {
-        return Int(SendMessage(CB_GETLBTEXTLEN, static_cast<WPARAM>(nIndex)));
-    }
-    // The first item after nStartAfter (-1: from the top) that begins with the text.
-    int FindString(int nStartAfter, LPCSTR pszText) const
-    {
-        return Int(SendMessage(CB_FINDSTRING, static_cast<WPARAM>(nStartAfter), Text(pszText)));
-    }
-    int FindStringExact(int nStartAfter, LPCSTR pszText) const
-    {
-        return Int(
-            SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(nStartAfter), Text(pszText)));
-    }
     int SelectString(int nStartAfter, LPCSTR pszText)
     {
         return Int(SendMessage(CB_SELECTSTRING, static_cast<WPARAM>(nStartAfter), Text(pszText)));
     }
-    BOOL GetDroppedState() const { return SendMessage(CB_GETDROPPEDSTATE) != 0; }
-    void ShowDropDown(BOOL bShow = TRUE) { SendMessage(CB_SHOWDROPDOWN, bShow); }
 
 private:
     static int Int(LRESULT n) { return static_cast<int>(n); }

@@ -10,10 +10,6 @@ public:
     {
         SendMessage(PBM_SETRANGE, 0, MAKELPARAM(nLower, nUpper));
     }
-    void SetRange32(int nLower, int nUpper)
-    {
-        SendMessage(PBM_SETRANGE32, static_cast<WPARAM>(nLower), nUpper);
-    }
     int SetPos(int nPos)
     {
         return static_cast<int>(SendMessage(PBM_SETPOS, static_cast<WPARAM>(nPos)));

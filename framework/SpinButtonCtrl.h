@@ -26,10 +26,4 @@ public:
     // What UDM_GETPOS answers: the position in the low word, non-zero in the high word when the
     // buddy shows no number of the range.
     int GetPos() const { return static_cast<int>(SendMessage(UDM_GETPOS)); }
-    HWND SetBuddy(HWND hwndBuddy)
-    {
-        return reinterpret_cast<HWND>(
-            SendMessage(UDM_SETBUDDY, reinterpret_cast<WPARAM>(hwndBuddy)));
-    }
-    HWND GetBuddy() const { return reinterpret_cast<HWND>(SendMessage(UDM_GETBUDDY)); }
 };

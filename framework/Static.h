@@ -1,14 +1,9 @@
-// A static control of a dialog: a label, a link, an icon.
+// A static control of a dialog: a label or a link, bound to its window; the About box opens
+// its links by their text.
 #pragma once
 
 #include "framework/Wnd.h"
 
 class CStatic : public CWnd
 {
-public:
-    HICON SetIcon(HICON hIcon)
-    {
-        return reinterpret_cast<HICON>(SendMessage(STM_SETICON, reinterpret_cast<WPARAM>(hIcon)));
-    }
-    HICON GetIcon() const { return reinterpret_cast<HICON>(SendMessage(STM_GETICON)); }
 };

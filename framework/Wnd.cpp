@@ -75,26 +75,6 @@ LRESULT CWnd::SendMessage(UINT nMessage, WPARAM wParam, LPARAM lParam) const
     return ::SendMessageA(m_hWnd, nMessage, wParam, lParam);
 }
 
-BOOL CWnd::PostMessage(UINT nMessage, WPARAM wParam, LPARAM lParam) const
-{
-    return ::PostMessageA(m_hWnd, nMessage, wParam, lParam);
-}
-
-LRESULT CWnd::SendDlgItemMessage(int nId, UINT nMessage, WPARAM wParam, LPARAM lParam) const
-{
-    return ::SendDlgItemMessageA(m_hWnd, nId, nMessage, wParam, lParam);
-}
-
-HWND CWnd::GetDlgItem(int nId) const
-{
-    return ::GetDlgItem(m_hWnd, nId);
-}
-
-int CWnd::GetDlgCtrlID() const
-{
-    return ::GetDlgCtrlID(m_hWnd);
-}
-
 DWORD CWnd::GetStyle() const
 {
     return static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE));
@@ -103,11 +83,6 @@ DWORD CWnd::GetStyle() const
 BOOL CWnd::EnableWindow(BOOL bEnable)
 {
     return ::EnableWindow(m_hWnd, bEnable);
-}
-
-BOOL CWnd::IsWindowEnabled() const
-{
-    return ::IsWindowEnabled(m_hWnd);
 }
 
 BOOL CWnd::ShowWindow(int nCommand)
@@ -125,11 +100,6 @@ BOOL CWnd::DestroyWindow()
     return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE;
 }
 
-void CWnd::SetWindowText(LPCSTR pszText)
-{
-    ::SetWindowTextA(m_hWnd, pszText);
-}
-
 int CWnd::GetWindowText(LPSTR pszBuffer, int nMax) const
 {
     return ::GetWindowTextA(m_hWnd, pszBuffer, nMax);
@@ -143,11 +113,6 @@ void CWnd::GetClientRect(LPRECT pRect) const
 void CWnd::GetWindowRect(LPRECT pRect) const
 {
     ::GetWindowRect(m_hWnd, pRect);
-}
-
-void CWnd::Invalidate(BOOL bErase)
-{
-    ::InvalidateRect(m_hWnd, nullptr, bErase);
 }
 
 HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon)
@@ -175,26 +140,20 @@ int CWnd::MessageBox(LPCSTR pszText, LPCSTR pszCaption, UINT nType)
 
 void CWnd::CenterWindow()
 {
-    const DWORD nStyle = GetStyle();
-    HWND hwndCenter = (nStyle & WS_CHILD) ? ::GetParent(m_hWnd) : ::GetWindow(m_hWnd, GW_OWNER);
+    HWND hwndCenter = ::GetWindow(m_hWnd, GW_OWNER);
+    // A hidden or minimised owner is no place to be centred over.
+    if (hwndCenter) {
+        const DWORD nOwnerStyle = static_cast<DWORD>(::GetWindowLongA(hwndCenter, GWL_STYLE));
+        if (!(nOwnerStyle & WS_VISIBLE) || (nOwnerStyle & WS_MINIMIZE))
+            hwndCenter = nullptr;
+    }
     RECT area;
     RECT center;
-    if (nStyle & WS_CHILD) {
-        ::GetClientRect(hwndCenter, &area);
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    if (hwndCenter)
+        ::GetWindowRect(hwndCenter, &center);
+    else
         center = area;
-    } else {
-        // A hidden or minimised owner is no place to be centred over.
-        if (hwndCenter) {
-            const DWORD nOwnerStyle = static_cast<DWORD>(::GetWindowLongA(hwndCenter, GWL_STYLE));
-            if (!(nOwnerStyle & WS_VISIBLE) || (nOwnerStyle & WS_MINIMIZE))
-                hwndCenter = nullptr;
-        }
-        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-        if (hwndCenter)
-            ::GetWindowRect(hwndCenter, &center);
-        else
-            center = area;
-    }
     RECT r;
     GetWindowRect(&r);
     const LONG cx = r.right - r.left;
@@ -204,12 +163,6 @@ void CWnd::CenterWindow()
     // Within the work area, its top left corner rather than its bottom right.
     x = std::max(area.left, std::min(x, area.right - cx));
     y = std::max(area.top, std::min(y, area.bottom - cy));
-    if (nStyle & WS_CHILD) {
-        POINT pt{x, y};
-        ::MapWindowPoints(hwndCenter, ::GetParent(m_hWnd), &pt, 1);
-        x = pt.x;
-        y = pt.y;
-    }
     ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -33,29 +33,22 @@ public:
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
 
     LRESULT SendMessage(UINT nMessage, WPARAM wParam = 0, LPARAM lParam = 0) const;
-    BOOL PostMessage(UINT nMessage, WPARAM wParam = 0, LPARAM lParam = 0) const;
-    LRESULT SendDlgItemMessage(int nId, UINT nMessage, WPARAM wParam = 0, LPARAM lParam = 0) const;
-    HWND GetDlgItem(int nId) const;
-    int GetDlgCtrlID() const;
     DWORD GetStyle() const;
 
     BOOL EnableWindow(BOOL bEnable = TRUE);
-    BOOL IsWindowEnabled() const;
     BOOL ShowWindow(int nCommand);
     BOOL IsIconic() const;
     BOOL DestroyWindow();
-    void SetWindowText(LPCSTR pszText);
     int GetWindowText(LPSTR pszBuffer, int nMax) const;
     void GetClientRect(LPRECT pRect) const;
     void GetWindowRect(LPRECT pRect) const;
-    void Invalidate(BOOL bErase = TRUE);
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);
     UINT_PTR SetTimer(UINT_PTR nId, UINT nElapse);
     BOOL KillTimer(UINT_PTR nId);
     int MessageBox(LPCSTR pszText, LPCSTR pszCaption = nullptr, UINT nType = MB_OK);
 
-    // Centres the window over its owner, or on the screen when it has none (or the owner is
-    // hidden or minimised), within the work area.
+    // Centres a top-level window over its owner, or on the screen when it has none (or the
+    // owner is hidden or minimised), within the work area.
     void CenterWindow();
 
     // Tooltips for the child controls: each control is a tool known by its window

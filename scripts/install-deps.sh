@@ -15,6 +15,8 @@ packages=(
   gnuplot-nox
   # the release zip, and the test that reads it back
   zip unzip
+  # make coverage
+  lcov
 )
 
 sudo=""

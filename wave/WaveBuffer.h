@@ -3,16 +3,15 @@
 
 #include "platform/win32.h"
 
-class CWaveIn;
-class CWaveOut;
+class CWaveDevice;
 
 // How long a close waits for the driver's notices of buffers it has already returned (a driver
 // may call back after its reset has returned).
 constexpr DWORD WAVE_NOTICE_TIMEOUT = 1000;
 
-// Memory: the header and the data are two moveable global blocks, locked for the buffer's
-// life; the header's dwUser leads back to this object. A failed allocation leaves the buffer
-// empty (no header, no data): its prepare returns 0 and its users skip it.
+// Memory: a WaveBlock, locked for the buffer's life; the header's dwUser leads back to this
+// object. A failed allocation leaves the buffer empty (no header, no data): its prepare returns
+// 0 and its users skip it.
 class CWaveBuffer
 {
 public:
@@ -21,10 +20,9 @@ public:
     CWaveBuffer(const CWaveBuffer&) = delete;
     CWaveBuffer& operator=(const CWaveBuffer&) = delete;
 
-    // Allocate nFrames frames (0: 1024) in the format of an open device and prepare the header
-    // with its handle; non-zero when the platform prepared it.
-    BOOL PrepareIn(CWaveIn* pDevice, DWORD nFrames);
-    BOOL PrepareOut(CWaveOut* pDevice, DWORD nFrames);
+    // Allocate nFrames frames (0: 1024) in the format of an open capture or playback device and
+    // prepare the header with its handle; non-zero when the platform prepared it.
+    BOOL Prepare(CWaveDevice* pDevice, DWORD nFrames);
     // Unprepare against the device (still open) and free. A buffer the device still holds is
     // taken back first, by a reset of the device; should even that fail, its memory is left to
     // the device's route, which frees it once the driver has let go of the device. So is a
@@ -42,17 +40,10 @@ public:
     // The device went away before the buffer: Release then frees the memory without an
     // unprepare (only once the driver holds it no more).
     void ForgetDevice();
-    // Frees a header block and its data block, as a buffer allocated them.
-    static void FreeMemory(WAVEHDR* pHeader);
-    // The driver owes a notice for the header (+1 before a write, -1 when the write failed or
-    // the notice's callback is done with the header): until then Release does not free it.
-    static void NoticeOwed(WAVEHDR* pHeader, LONG nCount);
 
 private:
     BOOL IsNoticeOwed() const;
-    BOOL Allocate(const WAVEFORMATEX& wfx, DWORD nFrames);
 
-    WAVEHDR* m_pHeader;
-    CWaveIn* m_pInDevice;
-    CWaveOut* m_pOutDevice;
+    WAVEHDR* m_pHeader;  // of a WaveBlock
+    CWaveDevice* m_pDevice;
 };

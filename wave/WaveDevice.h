@@ -1,5 +1,54 @@
 // What the capture and the playback device share: the device error codes, the thread message
 // of the worker scheme, the device base, and the owner's way to delete a device.
+//
+// How the wave layer works. A device (CWaveIn, CWaveOut) opens a platform device whose driver
+// calls back on a thread of its own. The callback reaches a CWaveRoute, not the device: the
+// route outlives the device until the driver's close notice, and lets the callback through to
+// the device only until the device withdraws (CEntryGate). The callback does no more than post
+// the returned header to the device's worker thread, which hands the buffer to OnBuffer. A
+// CWaveBuffer is one WaveBlock (header, then data) prepared for one device; a buffer that the
+// driver may still hold or call back about is never freed by its owner: it is parked in the
+// route, which frees it with itself. The owner ends a device with Close, then
+// DeleteWaveDevice; the object goes when the last thread that reaches it lets go (the owner, or
+// a worker that Close could not stop).
+//
+// The states of a device, from constructed to deleted. "Owner" is the thread that made it (the
+// panel's); the playback buffers belong to the device's user (CEchoWaveIn prepares four for the
+// panel's playback device in OnOpen and releases them in OnClose).
+//
+//  state         how it is reached        platform device,  capture buffers   device object,
+//                                         route             (CWaveIn)         threads reaching it
+//  closed        constructed, or a Close  none              none, or those    the owner's;
+//                that succeeded                             an outlived       owner
+//                                                           worker left (*)
+//  open          Open succeeded           open; route held  three, the        the owner's;
+//                                         by the device     device's; the     owner, driver's
+//                                         and the driver    driver's while    callback (through
+//                                                           queued            the route), worker
+//  close failed  a reset or close of the  open; route still those the driver  the owner's, who
+//                platform device failed   attached          still holds stay  can only delete it;
+//                                                                             owner, callback, and
+//                                                                             for CWaveOut the
+//                                                                             worker
+//  outlived      Close could not stop the closed; route     left to the       the owner's, Open
+//                worker within            detached, the     worker (*); no    refused until the
+//                WAVE_WORKER_TIMEOUT      driver's until    OnClose           worker ends (the
+//                                         its close notice                    panel then leaves
+//                                                                             its playback device
+//                                                                             to the capture
+//                                                                             device); owner,
+//                                                                             worker
+//  dismissed     DeleteWaveDevice while   as it was         as it was         the last worker's,
+//                a worker still reaches                                       told to quit; it
+//                it                                                           deletes the object
+//                                                                             as it ends; worker
+//  deleted       DeleteWaveDevice with    the route is      freed; those the  gone; the callback
+//                no worker left, or the   freed by its last driver still      reaches only the
+//                last worker's end        holder            holds parked in   route
+//                                                           the route
+// (*) freed at the next Open, or with the object.
+// A playback buffer the driver holds or owes a notice for when its user releases it is parked
+// in the route the same way (CWaveBuffer::Release).
 #pragma once
 
 #include "framework/CriticalSection.h"
@@ -53,6 +102,14 @@ public:
 
 protected:
     friend class CWaveBuffer;
+
+    // What a buffer prepared for the device does with the platform device, whose handle is the
+    // derived device's own.
+    virtual BOOL IsOpen() const = 0;
+    virtual MMRESULT PrepareHeader(WAVEHDR* pHeader) = 0;
+    virtual void UnprepareHeader(WAVEHDR* pHeader) = 0;
+    // Returns every buffer the device holds.
+    virtual void ResetDevice() = 0;
 
     // The opening steps before the platform open: TRUE to go on, with m_wfx filled and a new
     // route in m_pRoute; FALSE with the reason in m_nError.

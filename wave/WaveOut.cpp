@@ -1,5 +1,6 @@
 #include "wave/WaveOut.h"
 
+#include "wave/WaveBlock.h"
 #include "wave/WaveBuffer.h"
 #include "wave/WaveRoute.h"
 
@@ -46,9 +47,9 @@ BOOL CWaveOut::Write(CWaveBuffer* pBuffer)
         m_nError = WDE_FAILED;
         return 0;
     }
-    CWaveBuffer::NoticeOwed(pHeader, 1);  // before the write: the notice may come at once
+    WaveBlock::Of(pHeader)->NoticeOwed(1);  // before the write: the notice may come at once
     if (waveOutWrite(m_hWaveOut, pHeader, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
-        CWaveBuffer::NoticeOwed(pHeader, -1);
+        WaveBlock::Of(pHeader)->NoticeOwed(-1);
         m_nError = WDE_FAILED;
         return 0;
     }
@@ -77,6 +78,21 @@ BOOL CWaveOut::Close()
     return 1;
 }
 
+MMRESULT CWaveOut::PrepareHeader(WAVEHDR* pHeader)
+{
+    return waveOutPrepareHeader(m_hWaveOut, pHeader, sizeof(WAVEHDR));
+}
+
+void CWaveOut::UnprepareHeader(WAVEHDR* pHeader)
+{
+    waveOutUnprepareHeader(m_hWaveOut, pHeader, sizeof(WAVEHDR));
+}
+
+void CWaveOut::ResetDevice()
+{
+    waveOutReset(m_hWaveOut);
+}
+
 void CWaveOut::OnBuffer(CWaveBuffer*) {}
 
 void CALLBACK CWaveOut::WaveOutProc(HWAVEOUT, UINT uMsg, DWORD_PTR dwInstance, DWORD_PTR dwParam1,
@@ -99,7 +115,7 @@ void CALLBACK CWaveOut::WaveOutProc(HWAVEOUT, UINT uMsg, DWORD_PTR dwInstance, D
     }
     pRoute->Leave();
     // The last touch of the header: from here on its owner may free it.
-    CWaveBuffer::NoticeOwed(pHeader, -1);
+    WaveBlock::Of(pHeader)->NoticeOwed(-1);
 }
 
 UINT CWaveOut::WaveOutThreadProc(LPVOID p)

@@ -1,18 +1,15 @@
 #include "wave/WaveRoute.h"
 
-#include "wave/WaveBuffer.h"
+#include "wave/WaveBlock.h"
 
 #include <new>
 
-CWaveRoute::CWaveRoute(CWaveDevice* pDevice)
-    : m_pDevice(pDevice), m_nInside(0), m_nHolders(1)
-{
-}
+CWaveRoute::CWaveRoute(CWaveDevice* pDevice) : m_pDevice(pDevice), m_nHolders(1) {}
 
 CWaveRoute::~CWaveRoute()
 {
     for (WAVEHDR* pHeader : m_parked)
-        CWaveBuffer::FreeMemory(pHeader);
+        WaveBlock::Of(pHeader)->Free();
 }
 
 CWaveRoute* CWaveRoute::Create(CWaveDevice* pDevice)
@@ -31,28 +28,22 @@ void CWaveRoute::Release()
         delete this;
 }
 
-// Enter announces itself before it reads the device, and Detach clears the device before it
-// reads the count (all sequentially consistent): either Enter sees null, or Detach sees the
-// callback inside and waits for its Leave.
 CWaveDevice* CWaveRoute::Enter()
 {
-    ++m_nInside;
-    return m_pDevice.load();
+    return m_gate.Enter() ? m_pDevice : nullptr;
 }
 
 void CWaveRoute::Leave()
 {
-    --m_nInside;
+    m_gate.Leave();
 }
 
 void CWaveRoute::Detach()
 {
-    m_pDevice.store(nullptr);
-    // Without a limit: it guards the device's memory, and ends because a callback inside does no
-    // more than take the device lock and post one message. The lock is held at most for a
-    // worker's stop, which gives up after WAVE_WORKER_TIMEOUT.
-    while (m_nInside.load() != 0)
-        Sleep(0);
+    // The wait ends because a callback inside does no more than take the device lock and post
+    // one message. The lock is held at most for a worker's stop, which gives up after
+    // WAVE_WORKER_TIMEOUT.
+    m_gate.Withdraw();
 }
 
 void CWaveRoute::Park(WAVEHDR* pHeader)

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "platform/win32.h"
+#include "wave/EntryGate.h"
 
 #include <atomic>
 #include <vector>
@@ -40,8 +41,8 @@ private:
     explicit CWaveRoute(CWaveDevice* pDevice);
     ~CWaveRoute();
 
-    std::atomic<CWaveDevice*> m_pDevice;
-    std::atomic<int> m_nInside;  // callbacks between Enter and Leave
+    CWaveDevice* const m_pDevice;
+    CEntryGate m_gate;  // the callbacks' way to the device
     std::atomic<int> m_nHolders;
     std::vector<WAVEHDR*> m_parked;
 };

@@ -27,9 +27,8 @@ void AdvanceTimeUs(uint64_t nMicroseconds);
 
 // The system's timer tick, on which Sleep wakes: at the first tick at or after the time asked
 // for, as on Windows, whose default tick is 15.625 ms (so Sleep(1) in a loop takes 15.625 ms a
-// call). 0 wakes at exactly the time asked for. ResetWorld sets the default again.
+// call).
 constexpr uint64_t DEFAULT_TICK_US = 15625;
-void SetSystemTick(uint64_t nMicroseconds);
 
 // Faults on demand: the named Win32 call (its exact name, "waveOutWrite", "GlobalAlloc" ...)
 // lets nSkip calls succeed, then returns nResult instead of doing its work, nTimes times
@@ -74,7 +73,6 @@ public:
     Gate& operator=(const Gate&) = delete;
     void Wait();
     void Open();
-    bool IsOpen() const;
     int Waiting() const;
 
 private:

@@ -25,10 +25,7 @@ bool SetModuleResources(const void* pRes, size_t nBytes);
 std::vector<HWND> TopLevelWindows();            // the topmost first, hidden ones included
 HWND FindTopLevel(const std::string& caption);  // the topmost with that caption, or nullptr
 HWND Item(HWND hwndDialog, int nId);            // as GetDlgItem
-std::string Text(HWND hwnd);                    // as GetWindowTextA
-std::string ClassName(HWND hwnd);
-LONG Style(HWND hwnd);
-LONG ExStyle(HWND hwnd);
+std::string Text(HWND hwnd);                    // the window's own text (a combo box has none)
 bool Exists(HWND hwnd);
 bool Visible(HWND hwnd);  // itself and its parents
 bool Enabled(HWND hwnd);  // itself, not its parents
@@ -76,7 +73,7 @@ struct TimerInfo
 std::vector<TimerInfo> Timers(HWND hwnd);
 
 // Whether the window's thread would answer a person at once: it waits for input in a message
-// loop (GetMessageA, WaitMessage). While it is anywhere else (inside a device call, a sleep, a
+// loop (GetMessageA). While it is anywhere else (inside a device call, a sleep, a
 // wait for another thread) keys and clicks wait in its queue.
 bool Answers(HWND hwnd);
 
@@ -104,15 +101,11 @@ struct DrawIconRecord
     bool bInPaint = false;  // drawn between BeginPaint and EndPaint
 };
 std::vector<DrawIconRecord> DrawnIcons();
-// How often the window began painting (BeginPaint).
-int PaintCount(HWND hwnd);
 
 struct IconInfo
 {
     int cx = 0;
     int cy = 0;
-    int nBitsPerPixel = 0;
-    bool bShared = false;
     std::string source;  // "resource 136" for a module icon
 };
 IconInfo IconOf(HICON hIcon);

@@ -222,7 +222,6 @@ check "the exit button ends the program" ended
 #    program, which writes its settings.
 # 6. With the echo on, the strength goes up by one (a restart), and the session ends
 #    (wineboot --end-session): the program ends, and its settings file has the new strength.
-seen_focus() { printf '%s\n' "$person_seen" | awk '$1 == "focus" { sub("id=", "", $2); print $2 }'; }
 # The settings file's line for KEY.
 setting() { settings | grep "^$1=" || true; }
 

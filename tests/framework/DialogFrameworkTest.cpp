@@ -162,6 +162,22 @@ TEST_F(Framework, EnterEscAndTheCloseBoxEachEndThePanelAndTheOkCommandAloneDoesN
     }
 }
 
+TEST_F(Framework, AQuitEndsTheModalLoopWithMinusOneAndGoesOnToTheLoopAround)
+{
+    CTestPanel panel;
+    UiThread ui([&] {
+        const INT_PTR nResult = panel.DoModal();
+        MSG msg{};
+        const BOOL bQuit = PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        return static_cast<DWORD>(nResult == -1 && bQuit && msg.wParam == 7);
+    });
+    const HWND hwnd = sim::FindTopLevel("Sorvanta");
+    ASSERT_NE(hwnd, nullptr);
+    ASSERT_TRUE(PostThreadMessageA(ui.Id(), WM_QUIT, 7, 0));
+    EXPECT_EQ(ui.Join(), 1u) << "-1, and the quit with its code still to come";
+    EXPECT_FALSE(sim::Exists(hwnd));
+}
+
 TEST_F(Framework, AMessageBoxOverThePanelWaitsForItsAnswerWhileTimersRunOn)
 {
     CTestPanel panel;

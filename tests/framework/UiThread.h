@@ -13,12 +13,14 @@ class UiThread
 public:
     explicit UiThread(std::function<DWORD()> body) : m_body(std::move(body))
     {
-        m_hThread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+        m_hThread = CreateThread(nullptr, 0, Run, this, 0, &m_nId);
         sim::Settle();
     }
     ~UiThread() { Join(); }
     UiThread(const UiThread&) = delete;
     UiThread& operator=(const UiThread&) = delete;
+
+    DWORD Id() const { return m_nId; }
 
     // Waits for the body to return; its result.
     DWORD Join()
@@ -37,5 +39,6 @@ private:
 
     std::function<DWORD()> m_body;
     HANDLE m_hThread = nullptr;
+    DWORD m_nId = 0;
     DWORD m_nExit = 0;
 };

@@ -78,7 +78,7 @@ protected:
         m_prgLevel1.SetPos(24000);
         m_prgLevel2.SetRange(0, 32767);
         m_prgLevel2.SetPos(12000);
-        ::EnableWindow(GetDlgItem(IDC_OFF), FALSE);
+        ::EnableWindow(::GetDlgItem(m_hWnd, IDC_OFF), FALSE);
         SetTimer(m_bAbout ? IDT_ABOUT : IDT_END, m_bAbout ? 500 : SHOW_FOR);
         return TRUE;
     }

@@ -3,6 +3,7 @@
 // close box, and message boxes over a dialog whose timers run on.
 #include "tests/platform/DialogHarness.h"
 #include "tests/platform/PanelTemplate.h"
+#include "tests/support/Difference.h"
 #include "tests/support/PlatformTest.h"
 
 #include <algorithm>
@@ -258,8 +259,11 @@ TEST_F(Dialog, EnterWithoutAnyDefaultButtonIsIdok)
     const HWND hwnd = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), &t.header, nullptr,
                                                  LogCommands, reinterpret_cast<LPARAM>(&log));
     ASSERT_NE(hwnd, nullptr);
-    // DM_GETDEFID answers 0 here as documented; Wine answers IDOK as if it were the default.
-    // Enter goes to IDOK either way, which is what is pinned.
+    EXPECT_EQ(SendMessageA(hwnd, DM_GETDEFID, 0, 0),
+              Difference("DM_GETDEFID of a dialog without a default button",
+                         "Windows answers 0 as documented, and so does the simulation; Wine "
+                         "answers IDOK as if it were the default. Enter goes to IDOK on all three",
+                         LRESULT(0), LRESULT(MAKELONG(IDOK, DC_HASDEFID)), LRESULT(0)));
     SetFocus(GetDlgItem(hwnd, 77));
     MSG msg{GetDlgItem(hwnd, 77), WM_KEYDOWN, VK_RETURN, 1, 0, {0, 0}};
     EXPECT_TRUE(IsDialogMessageA(hwnd, &msg));

@@ -1,6 +1,7 @@
 // The private profile rules the settings file relies on. The tests compare what a file holds
-// after parsing it, not its bytes, since Windows and Wine lay out blank lines differently.
+// after parsing it, not its bytes (see Parsed).
 #include "platform/win32.h"
+#include "tests/support/Difference.h"
 #include "tests/support/PlatformTest.h"
 
 #include <cstdio>
@@ -48,6 +49,9 @@ protected:
     // Sections in file order, each with its key lines in order; blank lines dropped.
     std::vector<std::pair<std::string, Section>> Parsed()
     {
+        Difference("the blank lines of a profile file",
+                   "Windows, Wine and the simulation each place them in their own way: what a "
+                   "file holds is compared after parsing, not byte for byte");
         std::vector<std::pair<std::string, Section>> sections;
         std::istringstream in(FileBytes());
         std::string line;

@@ -3,6 +3,7 @@
 // Wine.
 #include "platform/win32.h"
 #include "tests/platform/WaveNotices.h"
+#include "tests/support/Difference.h"
 #include "tests/support/PlatformTest.h"
 #include "tests/support/SoundDevices.h"
 
@@ -86,6 +87,10 @@ TEST_F(WaveIn, QueuedHeadersAreRefusedAndAResetReturnsUntouchedBuffersEmpty)
     EXPECT_EQ(waveInAddBuffer(m_h, &unprepared, sizeof(WAVEHDR)), UINT(WAVERR_UNPREPARED));
 
     Queue(3, 16000);  // a second each: the last two are untouched at the reset
+    Difference("waveInAddBuffer of a header that is still queued",
+               "Windows documents no refusal, and Wine queues the header a second time; the "
+               "simulation refuses it with WAVERR_STILLPLAYING and calls it misuse. No test "
+               "queues a header twice");
     EXPECT_EQ(waveInUnprepareHeader(m_h, &m_headers[1], sizeof(WAVEHDR)),
               UINT(WAVERR_STILLPLAYING));
     ASSERT_EQ(waveInStart(m_h), MMSYSERR_NOERROR);
@@ -101,6 +106,22 @@ TEST_F(WaveIn, QueuedHeadersAreRefusedAndAResetReturnsUntouchedBuffersEmpty)
     EXPECT_LE(v[1].nBytesRecorded, 32000u);
     EXPECT_EQ(v[2].nBytesRecorded, 0u);
     EXPECT_EQ(v[3].nBytesRecorded, 0u);
+}
+
+TEST_F(WaveIn, ACloseWithBuffersStillQueued)
+{
+    Queue(2, 800);
+    const UINT nClose = waveInClose(m_h);
+    EXPECT_EQ(nClose, Difference("waveInClose with buffers queued",
+                                 "Windows fails it with WAVERR_STILLPLAYING and the device stays "
+                                 "open, and so does the simulation; Wine closes the device and "
+                                 "never returns the buffers",
+                                 UINT(WAVERR_STILLPLAYING), UINT(MMSYSERR_NOERROR),
+                                 UINT(WAVERR_STILLPLAYING)));
+    if (nClose == MMSYSERR_NOERROR) {
+        m_h = nullptr;
+        m_headers.clear();
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // the order of destruction, timers, painting, minimising, dialog boxes over their owner, and
 // tooltips that ask the tool's window for their text.
 #include "tests/platform/DialogHarness.h"
+#include "tests/support/Difference.h"
 #include "tests/support/PlatformTest.h"
 
 #include <algorithm>
@@ -44,11 +45,12 @@ TEST_F(Windows, AWindowOfAClassNobodyRegisteredIsNotMade)
     EXPECT_EQ(CreateWindowExA(0, "SorvantaNoSuchClass", "x", WS_POPUP, 0, 0, 10, 10, nullptr,
                               nullptr, GetModuleHandleA(nullptr), nullptr),
               nullptr);
-    // Windows says ERROR_CANNOT_FIND_WND_CLASS, and so does the simulation; Wine says
-    // ERROR_CLASS_DOES_NOT_EXIST.
-    const DWORD nError = GetLastError();
-    EXPECT_TRUE(nError == ERROR_CANNOT_FIND_WND_CLASS || nError == ERROR_CLASS_DOES_NOT_EXIST)
-        << nError;
+    EXPECT_EQ(GetLastError(),
+              Difference("the error of a window of a class nobody registered",
+                         "Windows gives ERROR_CANNOT_FIND_WND_CLASS, and so does the simulation; "
+                         "Wine gives ERROR_CLASS_DOES_NOT_EXIST",
+                         DWORD(ERROR_CANNOT_FIND_WND_CLASS), DWORD(ERROR_CLASS_DOES_NOT_EXIST),
+                         DWORD(ERROR_CANNOT_FIND_WND_CLASS)));
 }
 
 TEST_F(Windows, SentMessagesArriveAtOncePostedOnesInOrderAndDestructionGoesParentFirst)

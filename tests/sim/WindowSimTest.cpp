@@ -207,16 +207,4 @@ TEST_F(WindowSim, AMessageBoxIsAnsweredByItsButtonsAndEscOnlyWhenItCanBe)
     EXPECT_FALSE(sim::AnswerMessageBox(IDOK)) << "none open";
 }
 
-TEST_F(WindowSim, ASharedIconIsNotTheProgramsToDestroy)
-{
-    const HICON hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PANEL));
-    ASSERT_NE(hIcon, nullptr);
-    const sim::IconInfo info = sim::IconOf(hIcon);
-    EXPECT_EQ(info.cx, 32);
-    EXPECT_EQ(info.nBitsPerPixel, 4);
-    EXPECT_TRUE(info.bShared);
-    DestroyIcon(hIcon);
-    EXPECT_EQ(sim::TakeMisuses().size(), 1u);
-}
-
 }  // namespace

@@ -1,3 +1,4 @@
+#include "tests/support/Difference.h"
 #include "tests/support/PlatformTest.h"
 
 #include "platform/sim/sim.h"
@@ -29,4 +30,9 @@ void PlatformTest::TearDown()
 void PlatformTest::ForgiveMisuse()
 {
     sim::TakeMisuses();
+}
+
+System ThisSystem()
+{
+    return System::Simulation;
 }

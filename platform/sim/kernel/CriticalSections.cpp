@@ -45,12 +45,6 @@ void WINAPI InitializeCriticalSection(CRITICAL_SECTION* pcs)
     ++w.m_live.nCriticalSections;
 }
 
-BOOL WINAPI InitializeCriticalSectionAndSpinCount(CRITICAL_SECTION* pcs, DWORD)
-{
-    InitializeCriticalSection(pcs);
-    return TRUE;
-}
-
 void WINAPI DeleteCriticalSection(CRITICAL_SECTION* pcs)
 {
     World& w = World::Get();
@@ -76,19 +70,6 @@ void WINAPI EnterCriticalSection(CRITICAL_SECTION* pcs)
             sim::NO_DEADLINE, &ls.waiters, "EnterCriticalSection");
     ls.nOwner = nSelf;
     ++ls.nRecursion;
-}
-
-BOOL WINAPI TryEnterCriticalSection(CRITICAL_SECTION* pcs)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    LockState& ls = Find(w, pcs, "TryEnterCriticalSection");
-    const DWORD nSelf = w.Current(lk).nId;
-    if (ls.nOwner != 0 && ls.nOwner != nSelf)
-        return FALSE;
-    ls.nOwner = nSelf;
-    ++ls.nRecursion;
-    return TRUE;
 }
 
 void WINAPI LeaveCriticalSection(CRITICAL_SECTION* pcs)

@@ -17,24 +17,19 @@ bool InRange(UINT nMessage, UINT nMin, UINT nMax)
     return (nMin == 0 && nMax == 0) || (nMin <= nMessage && nMessage <= nMax);
 }
 
-bool PassesWindowFilter(World& w, HWND hwnd, HWND msgHwnd)
+// The program reads every message of its thread: a filter by window is not simulated.
+void CheckNoWindowFilter(World& w, HWND hwnd, const char* pszCall)
 {
-    if (hwnd == nullptr)
-        return true;
-    if (hwnd == reinterpret_cast<HWND>(-1))
-        return msgHwnd == nullptr;
-    if (hwnd == msgHwnd)
-        return true;
-    return w.m_pfnWindowFilter && w.m_pfnWindowFilter(hwnd, msgHwnd);
+    if (hwnd)
+        w.Misuse(std::string(pszCall) + " with a window filter, which is not simulated");
 }
 
 // Takes (or, without PM_REMOVE, copies) the next message that passes the filters, in the
 // order Windows gives them: posted messages, then WM_QUIT, then what the queue makes up.
-bool NextMessage(World& w, ThreadState& self, HWND hwnd, UINT nMin, UINT nMax, UINT nRemove,
-                 MSG* pMsg)
+bool NextMessage(World& w, ThreadState& self, UINT nMin, UINT nMax, UINT nRemove, MSG* pMsg)
 {
     for (auto it = self.posted.begin(); it != self.posted.end(); ++it) {
-        if (!PassesWindowFilter(w, hwnd, it->hwnd) || !InRange(it->message, nMin, nMax))
+        if (!InRange(it->message, nMin, nMax))
             continue;
         *pMsg = *it;
         if (nRemove & PM_REMOVE)
@@ -50,7 +45,7 @@ bool NextMessage(World& w, ThreadState& self, HWND hwnd, UINT nMin, UINT nMax, U
             self.bQuitPending = false;
         return true;
     }
-    return w.m_pfnSynthesize && w.m_pfnSynthesize(self, hwnd, nMin, nMax, nRemove, pMsg);
+    return w.m_pfnSynthesize && w.m_pfnSynthesize(self, nullptr, nMin, nMax, nRemove, pMsg);
 }
 
 }  // namespace
@@ -91,6 +86,7 @@ BOOL WINAPI GetMessageA(LPMSG pMsg, HWND hwnd, UINT nMin, UINT nMax)
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
+    CheckNoWindowFilter(w, hwnd, "GetMessageA");
     ThreadState& self = w.Current(lk);
     self.bHasQueue = true;
     for (;;) {
@@ -98,7 +94,7 @@ BOOL WINAPI GetMessageA(LPMSG pMsg, HWND hwnd, UINT nMin, UINT nMax)
         w.Block(lk, self,
                 [&] {
                     return !self.sent.empty() ||
-                           NextMessage(w, self, hwnd, nMin, nMax, PM_REMOVE, pMsg);
+                           NextMessage(w, self, nMin, nMax, PM_REMOVE, pMsg);
                 },
                 sim::NO_DEADLINE, nullptr, "GetMessageA");
         if (self.sent.empty())
@@ -110,28 +106,11 @@ BOOL WINAPI PeekMessageA(LPMSG pMsg, HWND hwnd, UINT nMin, UINT nMax, UINT nRemo
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
+    CheckNoWindowFilter(w, hwnd, "PeekMessageA");
     ThreadState& self = w.Current(lk);
     self.bHasQueue = true;
     w.HandleSent(lk, self);
-    return NextMessage(w, self, hwnd, nMin, nMax, nRemove, pMsg) ? TRUE : FALSE;
-}
-
-BOOL WINAPI WaitMessage(void)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    ThreadState& self = w.Current(lk);
-    self.bHasQueue = true;
-    w.HandleSent(lk, self);
-    MSG msg;
-    w.Block(lk, self,
-            [&] {
-                return !self.sent.empty() ||
-                       NextMessage(w, self, nullptr, 0, 0, PM_NOREMOVE, &msg);
-            },
-            sim::NO_DEADLINE, nullptr, "WaitMessage");
-    w.HandleSent(lk, self);
-    return TRUE;
+    return NextMessage(w, self, nMin, nMax, nRemove, pMsg) ? TRUE : FALSE;
 }
 
 void WINAPI PostQuitMessage(INT nExitCode)

@@ -92,19 +92,9 @@ DWORD WINAPI GetCurrentThreadId(void)
     return w.Current(lk).nId;
 }
 
-HANDLE WINAPI GetCurrentThread(void)
-{
-    return PSEUDO_CURRENT_THREAD;
-}
-
 HANDLE WINAPI GetCurrentProcess(void)
 {
     return PSEUDO_CURRENT_PROCESS;
-}
-
-DWORD WINAPI GetCurrentProcessId(void)
-{
-    return 0x20;
 }
 
 DWORD WINAPI GetLastError(void)
@@ -209,19 +199,6 @@ BOOL WINAPI SetEvent(HANDLE h)
     return TRUE;
 }
 
-BOOL WINAPI ResetEvent(HANDLE h)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    auto p = w.FindHandle(h);
-    if (!p || p->kind != KernelObject::Kind::Event) {
-        sim::SetError(lk, ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    p->bSignalled = false;
-    return TRUE;
-}
-
 // Sleep(0) gives up the rest of the time slice and returns; any other sleep ends on a tick of
 // the system timer.
 void WINAPI Sleep(DWORD nMilliseconds)
@@ -241,25 +218,4 @@ DWORD WINAPI GetTickCount(void)
     World& w = World::Get();
     Lock lk = w.Acquire();
     return static_cast<DWORD>(w.Now() / 1000);
-}
-
-ULONGLONG WINAPI GetTickCount64(void)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    return w.Now() / 1000;
-}
-
-BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* pFrequency)
-{
-    pFrequency->QuadPart = 1000000;
-    return TRUE;
-}
-
-BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* pCounter)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    pCounter->QuadPart = static_cast<LONGLONG>(w.Now());
-    return TRUE;
 }

@@ -284,7 +284,7 @@ void World::Cancel(uint64_t nEvent)
 
 uint64_t World::NextTick(uint64_t atUs) const
 {
-    return m_nTickUs ? (atUs + m_nTickUs - 1) / m_nTickUs * m_nTickUs : atUs;
+    return (atUs + DEFAULT_TICK_US - 1) / DEFAULT_TICK_US * DEFAULT_TICK_US;
 }
 
 void World::Settle(Lock& lk)
@@ -385,7 +385,6 @@ void World::Reset(Lock&)
     m_events.clear();
     m_eventTimes.clear();
     m_nNowUs = 0;
-    m_nTickUs = DEFAULT_TICK_US;
     for (auto& fn : m_resets)
         fn();
 }
@@ -393,122 +392,6 @@ void World::Reset(Lock&)
 void SetError(Lock& lk, DWORD nError)
 {
     World::Get().Current(lk).nLastError = nError;
-}
-
-// ---- the test's view (sim.h)
-
-uint64_t NowUs()
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    return w.Now();
-}
-
-void Settle()
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    w.Settle(lk);
-}
-
-void AdvanceTime(uint32_t nMilliseconds)
-{
-    AdvanceTimeUs(uint64_t(nMilliseconds) * 1000);
-}
-
-void AdvanceTimeUs(uint64_t nMicroseconds)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    w.AdvanceTo(lk, w.Now() + nMicroseconds);
-}
-
-void SetSystemTick(uint64_t nMicroseconds)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    w.m_nTickUs = nMicroseconds;
-}
-
-void InjectFault(const std::string& call, long long nResult, int nSkip, int nTimes)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    w.InjectFault(call, nResult, nSkip, nTimes);
-}
-
-int PendingFaults(const std::string& call)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    return w.PendingFaults(call);
-}
-
-LiveCounts Live()
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    return w.m_live;
-}
-
-std::vector<std::string> TakeMisuses()
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    return w.TakeMisuses();
-}
-
-void ResetWorld()
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    w.Settle(lk);
-    w.Reset(lk);
-}
-
-struct Gate::State {
-    bool bOpen = false;
-    int nWaiting = 0;
-    WaitList waiters;
-};
-
-Gate::Gate() : m_pState(new State) {}
-
-Gate::~Gate()
-{
-    delete m_pState;
-}
-
-void Gate::Wait()
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    ++m_pState->nWaiting;
-    w.Block(lk, w.Current(lk), [&] { return m_pState->bOpen; }, NO_DEADLINE, &m_pState->waiters,
-            "a test's gate");
-    --m_pState->nWaiting;
-}
-
-void Gate::Open()
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    m_pState->bOpen = true;
-    w.WakeAll(m_pState->waiters);
-}
-
-bool Gate::IsOpen() const
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    return m_pState->bOpen;
-}
-
-int Gate::Waiting() const
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    return m_pState->nWaiting;
 }
 
 }  // namespace sim

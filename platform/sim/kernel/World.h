@@ -112,7 +112,6 @@ public:
     uint64_t Now() const { return m_nNowUs; }
     // The first tick of the system timer at or after the given time.
     uint64_t NextTick(uint64_t atUs) const;
-    uint64_t m_nTickUs = DEFAULT_TICK_US;
     // fn runs with the lock held on the thread that moves the clock; it must not block or
     // call the program, only change simulated state and wake threads.
     uint64_t Schedule(uint64_t atUs, std::function<void()> fn);
@@ -136,9 +135,6 @@ public:
     // Messages that a queue makes up when it has nothing posted (WM_PAINT, WM_TIMER), given
     // by the window system. Called with the lock held.
     bool (*m_pfnSynthesize)(ThreadState&, HWND, UINT, UINT, UINT, MSG*) = nullptr;
-    // Whether a message for msgHwnd passes a GetMessage filter of hwnd (the window or one of
-    // its children). Called with the lock held.
-    bool (*m_pfnWindowFilter)(HWND hwnd, HWND msgHwnd) = nullptr;
     // Delivers a window message to its window procedure. Called without the lock.
     LRESULT (*m_pfnDispatch)(const MSG&) = nullptr;
     // Sends a window message to a window of another thread: it waits until that thread's next

@@ -1,6 +1,7 @@
 // The private profile functions, with Windows' rules for the file:
-// - a name without a folder lives in the Windows folder; any other path is taken as it is, so
-//   ".\name" is relative to the current directory;
+// - a path is taken as it is, so ".\name" is relative to the current directory (a name
+//   without a folder, which lives in the Windows folder, and a drive are not simulated);
+// - the lists of sections and of keys (a null section or key) are not simulated;
 // - a write creates the file and the section as needed, with "KEY=value" lines and CRLF line
 //   ends; an existing key is replaced in place, a new one is added at the end of its section;
 // - sections and keys match regardless of case (a double-byte character of code page 932 is
@@ -15,8 +16,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 using sim::Lock;
@@ -64,25 +63,16 @@ std::string TrimRight(std::string s)
     return s;
 }
 
-// The simulated Windows folder: one of the process's own under /tmp.
-std::string WindowsFolder()
-{
-    static const std::string folder = [] {
-        const std::string name = "/tmp/sim-windows-" + std::to_string(getpid());
-        mkdir(name.c_str(), 0700);
-        return name;
-    }();
-    return folder;
-}
-
-// The host path of a profile file name, or "" for one the simulation does not model.
-std::string HostPath(const char* pszName)
+// The host path of a profile file name, or "" for one the simulation does not model: a name
+// without a folder (a file of the Windows folder) or with a drive is misuse.
+std::string HostPath(World& w, const char* pszName)
 {
     std::string name(pszName);
-    if (name.size() >= 2 && name[1] == ':')
+    if ((name.size() >= 2 && name[1] == ':') || name.find_first_of("\\/") == std::string::npos) {
+        w.Misuse("the profile file \"" + name + "\": only a path relative to the current "
+                 "directory is simulated");
         return "";
-    if (name.find_first_of("\\/") == std::string::npos)
-        return WindowsFolder() + "/" + name;
+    }
     for (char& c : name)
         if (c == '\\')
             c = '/';
@@ -177,30 +167,6 @@ std::string Unquote(const std::string& value)
     return value;
 }
 
-// Copies a list of names, each terminated, the list ended by a second terminator.
-INT CopyList(const std::vector<std::string>& names, LPSTR pBuffer, UINT nSize)
-{
-    if (nSize < 2) {
-        if (nSize == 1)
-            pBuffer[0] = 0;
-        return 0;
-    }
-    UINT n = 0;
-    for (const std::string& name : names) {
-        for (char c : name) {
-            if (n + 2 >= nSize) {
-                pBuffer[n] = 0;
-                pBuffer[n + 1] = 0;
-                return static_cast<INT>(nSize - 2);
-            }
-            pBuffer[n++] = c;
-        }
-        pBuffer[n++] = 0;
-    }
-    pBuffer[n] = 0;
-    return static_cast<INT>(n);
-}
-
 INT CopyString(const std::string& text, LPSTR pBuffer, UINT nSize)
 {
     if (nSize == 0)
@@ -222,26 +188,14 @@ INT WINAPI GetPrivateProfileStringA(LPCSTR pszSection, LPCSTR pszKey, LPCSTR psz
     if (!pszFile || !pBuffer)
         return 0;
     Profile profile;
-    const std::string path = HostPath(pszFile);
+    const std::string path = HostPath(w, pszFile);
     const bool bLoaded = !path.empty() && profile.Load(path);
-    std::string name;
-    if (pszSection == nullptr) {
-        std::vector<std::string> sections;
-        for (const std::string& line : profile.lines)
-            if (Profile::IsSection(line, &name))
-                sections.push_back(name);
-        return CopyList(sections, pBuffer, nSize);
+    if (!pszSection || !pszKey) {
+        w.Misuse("GetPrivateProfileStringA of the list of sections or keys, which is not simulated");
+        return CopyString("", pBuffer, nSize);
     }
     size_t header = 0, end = 0;
     const bool bSection = bLoaded && profile.FindSection(pszSection, &header, &end);
-    if (pszKey == nullptr) {
-        std::vector<std::string> keys;
-        std::string key, value;
-        for (size_t i = header + 1; bSection && i < end; ++i)
-            if (Profile::IsKey(profile.lines[i], &key, &value))
-                keys.push_back(key);
-        return CopyList(keys, pBuffer, nSize);
-    }
     size_t line = 0;
     std::string value;
     if (!bSection || !profile.FindKey(header, end, pszKey, &line, &value)) {
@@ -264,7 +218,7 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR pszSection, LPCSTR pszKey, LPCSTR 
         sim::SetError(lk, ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    const std::string path = HostPath(pszFile);
+    const std::string path = HostPath(w, pszFile);
     if (path.empty()) {
         sim::SetError(lk, ERROR_PATH_NOT_FOUND);
         return FALSE;
@@ -301,18 +255,6 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR pszSection, LPCSTR pszKey, LPCSTR 
     }
     if (!profile.Save(path)) {
         sim::SetError(lk, errno == ENOENT ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL WINAPI DeleteFileA(LPCSTR pszName)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    const std::string path = HostPath(pszName);
-    if (path.empty() || std::remove(path.c_str()) != 0) {
-        sim::SetError(lk, ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
     return TRUE;

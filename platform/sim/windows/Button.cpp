@@ -15,7 +15,6 @@ struct ButtonData : ControlData
 {
     int nCheck = 0;
     bool bPushed = false;
-    bool bFocus = false;
 };
 
 LONG TypeOf(LONG nStyle)
@@ -32,9 +31,6 @@ int MaxCheck(LONG nType)
         case BS_RADIOBUTTON:
         case BS_AUTORADIOBUTTON:
             return BST_CHECKED;
-        case BS_3STATE:
-        case BS_AUTO3STATE:
-            return BST_INDETERMINATE;
         default:
             return -1;
     }
@@ -122,37 +118,16 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
             Release(hwnd, PtInRect(&client, pt) != FALSE);
             return 0;
         }
-        case WM_KEYDOWN:
-            if (wParam == VK_SPACE && TypeOf(StyleOf(hwnd)) != BS_GROUPBOX) {
-                World& w = World::Get();
-                Lock lk = w.Acquire();
-                if (auto p = Data<ButtonData>(lk, hwnd))
-                    p->bPushed = true;
-            }
-            return 0;
-        case WM_KEYUP:
-            if (wParam == VK_SPACE)
-                Release(hwnd, true);
-            return 0;
         case WM_CANCELMODE:
         case WM_KILLFOCUS: {
             {
                 World& w = World::Get();
                 Lock lk = w.Acquire();
-                if (auto p = Data<ButtonData>(lk, hwnd)) {
+                if (auto p = Data<ButtonData>(lk, hwnd))
                     p->bPushed = false;
-                    p->bFocus = false;
-                }
             }
             if (GetCapture() == hwnd)
                 ReleaseCapture();
-            return 0;
-        }
-        case WM_SETFOCUS: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            if (auto p = Data<ButtonData>(lk, hwnd))
-                p->bFocus = true;
             return 0;
         }
         case BM_CLICK:
@@ -177,21 +152,6 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
             }
             return 0;
         }
-        case BM_GETSTATE: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            auto p = Data<ButtonData>(lk, hwnd);
-            if (!p)
-                return 0;
-            return p->nCheck | (p->bPushed ? BST_PUSHED : 0) | (p->bFocus ? BST_FOCUS : 0);
-        }
-        case BM_SETSTATE: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            if (auto p = Data<ButtonData>(lk, hwnd))
-                p->bPushed = wParam != 0;
-            return 0;
-        }
         case BM_SETSTYLE: {
             World& w = World::Get();
             Lock lk = w.Acquire();
@@ -208,6 +168,8 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
         case WM_GETFONT:
             return ControlFont(hwnd, nMessage, wParam);
         default:
+            if (nMessage >= BM_GETCHECK && nMessage <= BM_SETIMAGE)
+                return NotSimulated(hwnd, nMessage);
             return DefWindowProcA(hwnd, nMessage, wParam, lParam);
     }
 }
@@ -216,7 +178,6 @@ const bool g_bRegistered = [] {
     WindowClass cls;
     cls.name = "Button";
     cls.pfnProc = ButtonProc;
-    cls.nStyle = CS_DBLCLKS | CS_PARENTDC;
     cls.pfnTransparent = [](LONG nStyle) { return TypeOf(nStyle) == BS_GROUPBOX; };
     AddBuiltInClass(cls);
     return true;

@@ -1,7 +1,7 @@
 // The "ComboBox" class as a drop-down list (CBS_DROPDOWNLIST): items with a pointer-sized item
-// data each, kept in the order they are added unless CBS_SORT, a selection, and a list that a
-// click or F4 opens. The parent hears of a change of selection (CBN_SELCHANGE) only when a
-// person makes it; the program's own CB_ messages notify nobody.
+// data each, kept in the order they are added (CBS_SORT is not simulated), a selection, and a
+// list that a click or F4 opens. The parent hears of a change of selection (CBN_SELCHANGE) only
+// when a person makes it; the program's own CB_ messages notify nobody.
 #include "platform/sim/windows/WindowSystem.h"
 
 #include <algorithm>
@@ -25,7 +25,6 @@ struct ComboData : ControlData
     std::vector<Item> items;
     int nSel = -1;
     bool bDropped = false;
-    int nDroppedHeight = 0;
 };
 
 bool Valid(const ComboData& c, WPARAM nIndex)
@@ -162,10 +161,11 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPara
             World& w = World::Get();
             Lock lk = w.Acquire();
             Window* pw = Find(lk, hwnd);
+            if (pw->nStyle & CBS_SORT)
+                w.Misuse("a combo box with CBS_SORT: sorted lists are not simulated");
             auto p = std::make_shared<ComboData>();
             // The height in the template is that of the open list; the closed box is as high as
             // its text.
-            p->nDroppedHeight = pw->rect.bottom - pw->rect.top;
             // The scroll bar and border belong to the list, not to the box.
             pw->nStyle &= ~(WS_BORDER | WS_HSCROLL | WS_VSCROLL);
             Window* pDialog = DialogOf(lk, pw->hwndParent);
@@ -242,11 +242,6 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPara
             CloseUp(hwnd, false);
             Notify(hwnd, CBN_KILLFOCUS);
             return 0;
-        case WM_ENABLE:
-            if (!wParam)
-                CloseUp(hwnd, false);
-            InvalidateRect(hwnd, nullptr, TRUE);
-            return 0;
         case CB_SHOWDROPDOWN:
             if (wParam)
                 DropDown(hwnd);
@@ -269,48 +264,10 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPara
         return DefWindowProcA(hwnd, nMessage, wParam, lParam);
     }
     ComboData& c = *pData;
-    const LONG nStyle = Find(lk, hwnd)->nStyle;
     switch (nMessage) {
         case CB_ADDSTRING:
-        case CB_INSERTSTRING: {
-            Item item{FromAnsi(reinterpret_cast<LPCSTR>(lParam)), 0};
-            size_t nAt = c.items.size();
-            if (nMessage == CB_INSERTSTRING && static_cast<INT_PTR>(wParam) >= 0) {
-                if (wParam > c.items.size())
-                    return CB_ERR;
-                nAt = wParam;
-            } else if (nMessage == CB_ADDSTRING && (nStyle & CBS_SORT)) {
-                nAt = 0;
-                while (nAt < c.items.size()) {
-                    const std::u16string& s = c.items[nAt].text;
-                    std::u16string a, b;
-                    for (char16_t ch : s)
-                        a += FoldCase(ch);
-                    for (char16_t ch : item.text)
-                        b += FoldCase(ch);
-                    if (a > b)
-                        break;
-                    ++nAt;
-                }
-            }
-            c.items.insert(c.items.begin() + static_cast<ptrdiff_t>(nAt), item);
-            if (c.nSel >= static_cast<int>(nAt))
-                ++c.nSel;
-            return static_cast<LRESULT>(nAt);
-        }
-        case CB_DELETESTRING:
-            if (!Valid(c, wParam))
-                return CB_ERR;
-            c.items.erase(c.items.begin() + static_cast<ptrdiff_t>(wParam));
-            if (c.nSel == static_cast<int>(wParam))
-                c.nSel = -1;
-            else if (c.nSel > static_cast<int>(wParam))
-                --c.nSel;
-            return static_cast<LRESULT>(c.items.size());
-        case CB_RESETCONTENT:
-            c.items.clear();
-            c.nSel = -1;
-            return CB_OKAY;
+            c.items.push_back(Item{FromAnsi(reinterpret_cast<LPCSTR>(lParam)), 0});
+            return static_cast<LRESULT>(c.items.size() - 1);
         case CB_GETCOUNT:
             return static_cast<LRESULT>(c.items.size());
         case CB_GETCURSEL:
@@ -358,18 +315,8 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPara
             }
             return nFound;
         }
-        case CB_FINDSTRINGEXACT: {
-            const std::u16string text = FromAnsi(reinterpret_cast<LPCSTR>(lParam));
-            return Search(c, wParam, [&](const std::u16string& s) { return EqualNoCase(s, text); });
-        }
         case CB_GETDROPPEDSTATE:
             return c.bDropped;
-        case CB_GETDROPPEDCONTROLRECT: {
-            RECT r = ScreenRect(lk, *Find(lk, hwnd));
-            r.bottom = r.top + c.nDroppedHeight;
-            *reinterpret_cast<RECT*>(lParam) = r;
-            return TRUE;
-        }
         case WM_GETTEXT:
             if (c.nSel < 0) {
                 if (lParam && wParam)
@@ -378,25 +325,10 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPara
             }
             return CopyAnsi(c.items[static_cast<size_t>(c.nSel)].text,
                             reinterpret_cast<LPSTR>(lParam), static_cast<int>(wParam));
-        case WM_GETTEXTLENGTH:
-            return c.nSel < 0 ? 0
-                              : static_cast<LRESULT>(
-                                    ToAnsi(c.items[static_cast<size_t>(c.nSel)].text).size());
-        case WM_SETTEXT: {
-            const std::u16string text = FromAnsi(reinterpret_cast<LPCSTR>(lParam));
-            const LRESULT nFound = Search(
-                c, WPARAM(-1), [&](const std::u16string& s) { return EqualNoCase(s, text); });
-            if (nFound == CB_ERR)
-                return CB_ERR;
-            c.nSel = static_cast<int>(nFound);
-            return TRUE;
-        }
-        case CB_GETITEMHEIGHT: {
-            Window* pDialog = DialogOf(lk, Find(lk, hwnd)->hwndParent);
-            return pDialog && pDialog->pDialog->nBaseY ? pDialog->pDialog->nBaseY : 16;
-        }
         default:
             lk.unlock();
+            if (nMessage >= CB_GETEDITSEL && nMessage < CB_MSGMAX)
+                return NotSimulated(hwnd, nMessage);
             return DefWindowProcA(hwnd, nMessage, wParam, lParam);
     }
 }
@@ -405,7 +337,6 @@ const bool g_bRegistered = [] {
     WindowClass cls;
     cls.name = "ComboBox";
     cls.pfnProc = ComboProc;
-    cls.nStyle = CS_DBLCLKS | CS_PARENTDC;
     AddBuiltInClass(cls);
     return true;
 }();

@@ -120,33 +120,6 @@ HWND WINAPI GetNextDlgTabItem(HWND hwndDialog, HWND hwndControl, BOOL bPrevious)
     return hwndControl;
 }
 
-HWND WINAPI GetNextDlgGroupItem(HWND hwndDialog, HWND hwndControl, BOOL bPrevious)
-{
-    const std::vector<Sibling> children = ChildrenOf(hwndDialog);
-    const size_t n = children.size();
-    size_t nAt = n;
-    for (size_t i = 0; i < n; ++i)
-        if (children[i].hwnd == hwndControl)
-            nAt = i;
-    if (nAt == n)
-        return hwndControl;
-    // The group runs from a control with WS_GROUP up to the next one.
-    size_t nFirst = nAt;
-    while (nFirst > 0 && !(children[nFirst].nStyle & WS_GROUP))
-        --nFirst;
-    size_t nEnd = nAt + 1;
-    while (nEnd < n && !(children[nEnd].nStyle & WS_GROUP))
-        ++nEnd;
-    const size_t nSize = nEnd - nFirst;
-    for (size_t k = 1; k < nSize; ++k) {
-        const size_t i =
-            nFirst + (bPrevious ? (nAt - nFirst + nSize - k) % nSize : (nAt - nFirst + k) % nSize);
-        if (Usable(children[i]))
-            return children[i].hwnd;
-    }
-    return hwndControl;
-}
-
 BOOL WINAPI IsDialogMessageA(HWND hwndDialog, LPMSG pMsg)
 {
     if (!hwndDialog || !IsWindow(hwndDialog))
@@ -172,11 +145,9 @@ BOOL WINAPI IsDialogMessageA(HWND hwndDialog, LPMSG pMsg)
                 case VK_UP: {
                     if (nCode & DLGC_WANTARROWS)
                         break;
-                    const BOOL bPrevious = pMsg->wParam == VK_LEFT || pMsg->wParam == VK_UP;
-                    HWND hwndNext = GetNextDlgGroupItem(hwndDialog, GetFocus(), bPrevious);
-                    if (hwndNext)
-                        SendMessageA(hwndDialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hwndNext),
-                                     TRUE);
+                    World& w = World::Get();
+                    Lock lk = w.Acquire();
+                    w.Misuse("an arrow key between the controls of a group: not simulated");
                     return TRUE;
                 }
                 case VK_CANCEL:
@@ -197,12 +168,10 @@ BOOL WINAPI IsDialogMessageA(HWND hwndDialog, LPMSG pMsg)
             const LRESULT nCode = SendMessageA(pMsg->hwnd, WM_GETDLGCODE, pMsg->wParam, pMsgParam);
             if (nCode & (DLGC_WANTCHARS | DLGC_WANTMESSAGE))
                 break;
-            if (pMsg->wParam == '\t' && (nCode & DLGC_WANTTAB))
-                break;
-            if (ChooseByMnemonic(hwndDialog, pMsg->hwnd,
-                                 static_cast<char16_t>(pMsg->wParam & 0xFF)))
-                return TRUE;
-            break;
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            w.Misuse("a character without Alt as a dialog's mnemonic: not simulated");
+            return TRUE;
         }
         case WM_SYSCHAR:
             if (ChooseByMnemonic(hwndDialog, pMsg->hwnd,

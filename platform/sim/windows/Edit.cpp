@@ -1,5 +1,6 @@
-// The "Edit" class, single-line: text, selection, read-only. Arrow keys in an edit that is the
-// buddy of an up-down control with UDS_ARROWKEYS go to the up-down control.
+// The "Edit" class, single-line and read-only as the program uses it: text and selection (typing
+// is not simulated). Arrow keys in an edit that is the buddy of an up-down control with
+// UDS_ARROWKEYS go to the up-down control.
 #include "platform/sim/windows/WindowSystem.h"
 
 #include <algorithm>
@@ -16,7 +17,6 @@ struct EditData : ControlData
 {
     int nSelStart = 0;
     int nSelEnd = 0;
-    int nLimit = 0x7FFFFFFE;
 };
 
 int LengthOf(HWND hwnd)
@@ -79,32 +79,12 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam
             }
             return 0;
         }
-        case WM_CHAR: {
-            if (ReadOnly(hwnd) || wParam < ' ')
-                return 0;
-            // Typing replaces the selection.
-            char buffer[1024] = {};
-            GetWindowTextA(hwnd, buffer, sizeof buffer);
-            std::string text = buffer;
-            int nStart = 0;
-            int nEnd = 0;
-            {
+        case WM_CHAR:
+            if (!ReadOnly(hwnd) && wParam >= ' ') {
                 World& w = World::Get();
                 Lock lk = w.Acquire();
-                auto p = Data<EditData>(lk, hwnd);
-                nStart = std::min(p->nSelStart, p->nSelEnd);
-                nEnd = std::max(p->nSelStart, p->nSelEnd);
+                w.Misuse("typing into an edit control that is not read-only: not simulated");
             }
-            text.replace(static_cast<size_t>(nStart), static_cast<size_t>(nEnd - nStart), 1,
-                         static_cast<char>(wParam));
-            DefWindowProcA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-            Select(hwnd, nStart + 1, nStart + 1);
-            NotifyParent(hwnd, EN_UPDATE);
-            NotifyParent(hwnd, EN_CHANGE);
-            return 0;
-        }
-        case WM_LBUTTONDOWN:
-            SetFocus(hwnd);
             return 0;
         case WM_SETFOCUS:
             NotifyParent(hwnd, EN_SETFOCUS);
@@ -127,28 +107,12 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam
                 *reinterpret_cast<DWORD*>(lParam) = static_cast<DWORD>(p->nSelEnd);
             return MAKELONG(p->nSelStart, p->nSelEnd);
         }
-        case EM_SETREADONLY: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            Window* p = Find(lk, hwnd);
-            p->nStyle = wParam ? (p->nStyle | ES_READONLY) : (p->nStyle & ~ES_READONLY);
-            return TRUE;
-        }
-        case EM_SETLIMITTEXT: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            Data<EditData>(lk, hwnd)->nLimit = wParam ? static_cast<int>(wParam) : 0x7FFFFFFE;
-            return 0;
-        }
-        case EM_GETLIMITTEXT: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            return Data<EditData>(lk, hwnd)->nLimit;
-        }
         case WM_SETFONT:
         case WM_GETFONT:
             return ControlFont(hwnd, nMessage, wParam);
         default:
+            if (nMessage >= EM_GETSEL && nMessage <= EM_GETIMESTATUS)
+                return NotSimulated(hwnd, nMessage);
             return DefWindowProcA(hwnd, nMessage, wParam, lParam);
     }
 }
@@ -157,7 +121,6 @@ const bool g_bRegistered = [] {
     WindowClass cls;
     cls.name = "Edit";
     cls.pfnProc = EditProc;
-    cls.nStyle = CS_DBLCLKS | CS_PARENTDC;
     AddBuiltInClass(cls);
     return true;
 }();

@@ -190,19 +190,6 @@ HWND WINAPI GetActiveWindow(void)
     return S(lk).active[CurrentThread(lk)];
 }
 
-HWND WINAPI GetForegroundWindow(void)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    return S(lk).hwndForeground;
-}
-
-BOOL WINAPI SetForegroundWindow(HWND hwnd)
-{
-    SetActiveWindow(hwnd);
-    return GetActiveWindow() == hwnd;
-}
-
 HWND WINAPI SetCapture(HWND hwnd)
 {
     World& w = World::Get();
@@ -236,9 +223,4 @@ SHORT WINAPI GetKeyState(INT nVirtualKey)
     const bool bDown =
         (nVirtualKey == VK_SHIFT && s.bShiftDown) || (nVirtualKey == VK_MENU && s.bAltDown);
     return bDown ? static_cast<SHORT>(0x8000) : 0;
-}
-
-SHORT WINAPI GetAsyncKeyState(INT nVirtualKey)
-{
-    return GetKeyState(nVirtualKey);
 }

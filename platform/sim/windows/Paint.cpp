@@ -85,7 +85,6 @@ HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT pPaint)
         bErase = p->bErase;
         p->bErase = false;
         p->bNeedPaint = false;
-        ++p->nPaints;
         *pPaint = PAINTSTRUCT{};
         pPaint->hdc = hdc;
         pPaint->rcPaint = ClientRectOf(*p);
@@ -121,18 +120,6 @@ BOOL WINAPI InvalidateRect(HWND hwnd, const RECT*, BOOL bErase)
     return TRUE;
 }
 
-BOOL WINAPI ValidateRect(HWND hwnd, const RECT*)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    if (!p)
-        return FALSE;
-    p->bNeedPaint = false;
-    p->bErase = false;
-    return TRUE;
-}
-
 BOOL WINAPI GetUpdateRect(HWND hwnd, LPRECT pRect, BOOL)
 {
     World& w = World::Get();
@@ -145,43 +132,7 @@ BOOL WINAPI GetUpdateRect(HWND hwnd, LPRECT pRect, BOOL)
     return p->bNeedPaint;
 }
 
-BOOL WINAPI UpdateWindow(HWND hwnd)
-{
-    bool bPaint = false;
-    {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        Window* p = Find(lk, hwnd);
-        if (!p)
-            return FALSE;
-        bPaint = p->bNeedPaint && IsShown(lk, *p);
-    }
-    if (bPaint)
-        SendMessageA(hwnd, WM_PAINT, 0, 0);
-    return TRUE;
-}
-
-HDC WINAPI GetDC(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    if (hwnd && !Find(lk, hwnd))
-        return nullptr;
-    State& s = S(lk);
-    HDC hdc = reinterpret_cast<HDC>(s.nNextDc);
-    s.nNextDc += 4;
-    s.dcs[hdc] = DeviceContext{hwnd, false};
-    return hdc;
-}
-
-INT WINAPI ReleaseDC(HWND, HDC hdc)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    return S(lk).dcs.erase(hdc) ? 1 : 0;
-}
-
-BOOL WINAPI DrawIconEx(HDC hdc, INT x, INT y, HICON hIcon, INT, INT, UINT, HBRUSH, UINT)
+BOOL WINAPI DrawIcon(HDC hdc, INT x, INT y, HICON hIcon)
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
@@ -195,16 +146,6 @@ BOOL WINAPI DrawIconEx(HDC hdc, INT x, INT y, HICON hIcon, INT, INT, UINT, HBRUS
     return TRUE;
 }
 
-BOOL WINAPI DrawIcon(HDC hdc, INT x, INT y, HICON hIcon)
-{
-    return DrawIconEx(hdc, x, y, hIcon, 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
-}
-
-HGDIOBJ WINAPI GetStockObject(INT nObject)
-{
-    return reinterpret_cast<HGDIOBJ>(static_cast<uintptr_t>(0x50000 + nObject * 4));
-}
-
 HFONT WINAPI CreateFontIndirectA(const LOGFONTA*)
 {
     static uintptr_t nNext = 0x60000;
@@ -212,14 +153,4 @@ HFONT WINAPI CreateFontIndirectA(const LOGFONTA*)
     Lock lk = w.Acquire();
     nNext += 4;
     return reinterpret_cast<HFONT>(nNext);
-}
-
-BOOL WINAPI DeleteObject(HGDIOBJ)
-{
-    return TRUE;
-}
-
-HGDIOBJ WINAPI SelectObject(HDC, HGDIOBJ)
-{
-    return GetStockObject(SYSTEM_FONT);
 }

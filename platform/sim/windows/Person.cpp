@@ -1,19 +1,12 @@
-// The tests' view of the window system (sim/windows.h): what is on the screen, read under the
-// world lock, and a person's input, posted to the thread of the window that the input reaches
-// and followed by a settling of the world.
+// A person at the mouse and keyboard (sim/windows.h): input posted to the thread of the window
+// that it reaches, as Windows would, and followed by a settling of the world.
 #include "platform/sim/windows/WindowSystem.h"
 
 using sim::Lock;
-using sim::SetError;
 using sim::World;
 using namespace sim::win;
 
 namespace {
-
-bool IsClass(const Window& w, const char* pszName)
-{
-    return w.pClass->name == pszName;
-}
 
 // A left click where a person points: the window under the point gets it, unless that is a
 // disabled window, which takes no clicks.
@@ -57,252 +50,6 @@ bool SystemCommand(HWND hwnd, WPARAM nCommand, LONG nNeeded)
 }
 
 }  // namespace
-
-std::vector<HWND> sim::TopLevelWindows()
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    return S(lk).topLevel;
-}
-
-HWND sim::FindTopLevel(const std::string& caption)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    for (HWND h : S(lk).topLevel)
-        if (Window* p = Find(lk, h); p && ToAnsi(p->text) == caption)
-            return h;
-    return nullptr;
-}
-
-HWND sim::Item(HWND hwndDialog, int nId)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwndDialog);
-    if (!p)
-        return nullptr;
-    for (HWND h : p->children)
-        if (Window* pChild = Find(lk, h); pChild && static_cast<int>(pChild->nId) == nId)
-            return h;
-    return nullptr;
-}
-
-std::string sim::Text(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    if (!p)
-        return "";
-    if (IsClass(*p, "ComboBox")) {
-        const ListState list = ListOf(lk, hwnd);
-        return list.nSelection >= 0 ? list.items[static_cast<size_t>(list.nSelection)] : "";
-    }
-    return ToAnsi(p->text);
-}
-
-std::string sim::ClassName(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    return p ? p->pClass->name : "";
-}
-
-LONG sim::Style(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    return p ? p->nStyle : 0;
-}
-
-LONG sim::ExStyle(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    return p ? p->nExStyle : 0;
-}
-
-bool sim::Exists(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    return Find(lk, hwnd) != nullptr;
-}
-
-bool sim::Visible(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    return p && IsShown(lk, *p);
-}
-
-bool sim::Enabled(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    return p && !(p->nStyle & WS_DISABLED);
-}
-
-bool sim::Iconic(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    return p && p->bIconic;
-}
-
-HWND sim::Foreground()
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    return S(lk).hwndForeground;
-}
-
-HWND sim::Focus()
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    State& s = S(lk);
-    Window* p = Find(lk, s.hwndForeground);
-    return p ? s.focus[p->nThread] : nullptr;
-}
-
-bool sim::Answers(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    auto pThread = p ? w.FindThread(p->nThread) : nullptr;
-    if (!pThread || !pThread->bBlocked)
-        return false;
-    const std::string what = pThread->pszWaitingFor;
-    return what == "GetMessageA" || what == "WaitMessage";
-}
-
-RECT sim::WindowRect(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    return p ? ScreenRect(lk, *p) : RECT{};
-}
-
-RECT sim::ClientRect(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    return p ? ClientRectOf(*p) : RECT{};
-}
-
-HWND sim::Owner(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    return p ? p->hwndOwner : nullptr;
-}
-
-HICON sim::WindowIcon(HWND hwnd, bool bBig)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    return p ? (bBig ? p->hIconBig : p->hIconSmall) : nullptr;
-}
-
-int sim::CheckState(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    return CheckOf(lk, hwnd);
-}
-
-sim::ListState sim::List(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    return ListOf(lk, hwnd);
-}
-
-sim::UpDownState sim::UpDown(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    return UpDownOf(lk, hwnd);
-}
-
-sim::ProgressState sim::Progress(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    return ProgressOf(lk, hwnd);
-}
-
-std::vector<sim::TimerInfo> sim::Timers(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    std::vector<TimerInfo> v;
-    for (const Timer& t : S(lk).timers)
-        if (t.hwnd == hwnd)
-            v.push_back(TimerInfo{t.nId, t.nPeriod});
-    return v;
-}
-
-std::string sim::ShownTooltip()
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    for (auto& [h, p] : S(lk).windows)
-        if (IsClass(*p, TOOLTIPS_CLASSA))
-            if (std::string text = ShownTextOf(lk, h); !text.empty())
-                return text;
-    return "";
-}
-
-std::vector<sim::MessageBoxRecord> sim::MessageBoxes()
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    std::vector<MessageBoxRecord> v;
-    for (const MessageBoxState& box : S(lk).messageBoxes)
-        v.push_back(box.record);
-    return v;
-}
-
-std::vector<sim::DrawIconRecord> sim::DrawnIcons()
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    return S(lk).drawnIcons;
-}
-
-int sim::PaintCount(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    return p ? p->nPaints : 0;
-}
-
-sim::IconInfo sim::IconOf(HICON hIcon)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    State& s = S(lk);
-    auto it = s.icons.find(hIcon);
-    if (it == s.icons.end())
-        return IconInfo{};
-    return IconInfo{it->second.cx, it->second.cy, it->second.nBitsPerPixel, it->second.bShared,
-                    it->second.source};
-}
 
 bool sim::Click(HWND hwnd)
 {
@@ -429,7 +176,7 @@ bool sim::AnswerMessageBox(int nAnswer)
                     for (HWND h : p->children)
                         if (Window* pChild = Find(lk, h);
                             pChild && static_cast<int>(pChild->nId) == nAnswer &&
-                            IsClass(*pChild, "Button"))
+                            pChild->pClass->name == "Button")
                             hwndButton = h;
     }
     return hwndButton && Click(hwndButton);
@@ -449,3 +196,4 @@ bool sim::CloseBox(HWND hwnd)
 {
     return SystemCommand(hwnd, SC_CLOSE, WS_SYSMENU);
 }
+

@@ -17,7 +17,6 @@ struct ProgressData : ControlData
     int nMin = 0;
     int nMax = 100;
     int nPos = 0;
-    int nStep = 10;
 };
 
 int SetPos(Lock& lk, HWND hwnd, ProgressData& p, int nPos)
@@ -51,39 +50,14 @@ LRESULT CALLBACK ProgressProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
             p->nMax = HIWORD(lParam);
             return nOld;
         }
-        case PBM_SETRANGE32: {
-            const LRESULT nOld = MAKELONG(p->nMin, p->nMax);
-            p->nMin = static_cast<int>(wParam);
-            p->nMax = static_cast<int>(lParam);
-            return nOld;
-        }
-        case PBM_GETRANGE:
-            if (lParam) {
-                auto* pRange = reinterpret_cast<PBRANGE*>(lParam);
-                pRange->iLow = p->nMin;
-                pRange->iHigh = p->nMax;
-            }
-            return wParam ? p->nMin : p->nMax;
         case PBM_SETPOS:
             return SetPos(lk, hwnd, *p, static_cast<int>(wParam));
-        case PBM_DELTAPOS:
-            return SetPos(lk, hwnd, *p, p->nPos + static_cast<int>(wParam));
         case PBM_GETPOS:
             return p->nPos;
-        case PBM_SETSTEP: {
-            const int nOld = p->nStep;
-            p->nStep = static_cast<int>(wParam);
-            return nOld;
-        }
-        case PBM_STEPIT: {
-            // Stepping past the end starts again at the beginning.
-            int nPos = p->nPos + p->nStep;
-            if (nPos > p->nMax)
-                nPos = p->nMin + (nPos - p->nMax);
-            return SetPos(lk, hwnd, *p, nPos);
-        }
         default:
             lk.unlock();
+            if (nMessage >= WM_USER && nMessage < SIM_PICKITEM)
+                return NotSimulated(hwnd, nMessage);
             return DefWindowProcA(hwnd, nMessage, wParam, lParam);
     }
 }

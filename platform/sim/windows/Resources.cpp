@@ -110,7 +110,6 @@ bool IconFromGroup(const ResourceEntry& group, Icon* pIcon)
     const auto header = Read<BITMAPINFOHEADER>(pImage->pData);
     pIcon->cx = header.biWidth;
     pIcon->cy = header.biHeight / 2;  // the colour rows and the mask rows
-    pIcon->nBitsPerPixel = header.biBitCount;
     return true;
 }
 
@@ -129,33 +128,27 @@ const ResourceEntry* FindResourceEntry(LPCSTR pszName, LPCSTR pszType)
 HICON LoadIconLocked(Lock& lk, HINSTANCE hInstance, LPCSTR pszName)
 {
     State& s = S(lk);
-    std::string key;
     Icon icon;
     if (!hInstance) {
-        const uintptr_t nId = reinterpret_cast<uintptr_t>(pszName);
-        if (!IS_INTRESOURCE(pszName) || nId < 32512 || nId > 32518) {
-            SetError(lk, ERROR_RESOURCE_NAME_NOT_FOUND);
-            return nullptr;
-        }
-        key = "system " + std::to_string(nId);
-        icon.nBitsPerPixel = 32;
-    } else {
-        if (hInstance != MODULE) {
-            SetError(lk, ERROR_RESOURCE_DATA_NOT_FOUND);
-            return nullptr;
-        }
-        const ResourceEntry* pGroup = FindEntry(KeyOf(pszName), u"#14" /* RT_GROUP_ICON */);
-        if (!pGroup || !IconFromGroup(*pGroup, &icon)) {
-            SetError(lk, ERROR_RESOURCE_NAME_NOT_FOUND);
-            return nullptr;
-        }
-        key = "resource " + ToAnsi(pGroup->name.substr(pGroup->name[0] == u'#' ? 1 : 0));
+        World::Get().Misuse("LoadIconA of a system icon, which is not simulated");
+        SetError(lk, ERROR_RESOURCE_NAME_NOT_FOUND);
+        return nullptr;
     }
+    if (hInstance != MODULE) {
+        SetError(lk, ERROR_RESOURCE_DATA_NOT_FOUND);
+        return nullptr;
+    }
+    const ResourceEntry* pGroup = FindEntry(KeyOf(pszName), u"#14" /* RT_GROUP_ICON */);
+    if (!pGroup || !IconFromGroup(*pGroup, &icon)) {
+        SetError(lk, ERROR_RESOURCE_NAME_NOT_FOUND);
+        return nullptr;
+    }
+    const std::u16string& name = pGroup->name;
+    const std::string key = "resource " + ToAnsi(name.substr(name[0] == u'#' ? 1 : 0));
     // A shared icon: every load gives the same handle.
     if (auto it = s.sharedIcons.find(key); it != s.sharedIcons.end())
         return it->second;
     icon.source = key;
-    icon.bShared = true;
     const HICON h = NewIcon(lk, icon);
     s.sharedIcons[key] = h;
     return h;
@@ -253,64 +246,11 @@ DWORD WINAPI SizeofResource(HMODULE, HRSRC hResource)
     return reinterpret_cast<const ResourceEntry*>(hResource)->nSize;
 }
 
-BOOL WINAPI FreeResource(HGLOBAL)
-{
-    return FALSE;
-}
-
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR pszName)
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
     return LoadIconLocked(lk, hInstance, pszName);
-}
-
-HANDLE WINAPI LoadImageA(HINSTANCE hInstance, LPCSTR pszName, UINT nType, INT, INT, UINT nFlags)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    if (nType != IMAGE_ICON) {
-        w.Misuse("LoadImageA of anything but an icon is not simulated");
-        return nullptr;
-    }
-    const HICON hShared = LoadIconLocked(lk, hInstance, pszName);
-    if (!hShared || (nFlags & LR_SHARED))
-        return hShared;
-    State& s = S(lk);
-    Icon copy = s.icons[hShared];
-    copy.bShared = false;
-    const HICON h = reinterpret_cast<HICON>(s.nNextIcon);
-    s.nNextIcon += 4;
-    s.icons[h] = copy;
-    return h;
-}
-
-BOOL WINAPI DestroyIcon(HICON hIcon)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    State& s = S(lk);
-    auto it = s.icons.find(hIcon);
-    if (it == s.icons.end()) {
-        SetError(lk, ERROR_INVALID_CURSOR_HANDLE);
-        return FALSE;
-    }
-    if (it->second.bShared) {
-        w.Misuse("DestroyIcon of a shared icon (from LoadIconA), which its module owns");
-        return TRUE;
-    }
-    s.icons.erase(it);
-    return TRUE;
-}
-
-HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR)
-{
-    return reinterpret_cast<HCURSOR>(0x70010);
-}
-
-HCURSOR WINAPI SetCursor(HCURSOR hCursor)
-{
-    return hCursor;
 }
 
 HRSRC WINAPI FindResourceExA(HMODULE hModule, LPCSTR pszType, LPCSTR pszName, WORD nLanguage)

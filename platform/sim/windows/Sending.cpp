@@ -34,12 +34,6 @@ bool Synthesize(ThreadState& self, HWND hwnd, UINT nMin, UINT nMax, UINT nRemove
            SynthesizeTimer(held, self, hwnd, nMin, nMax, nRemove, pMsg);
 }
 
-bool WindowFilter(HWND hwnd, HWND msgHwnd)
-{
-    Lock held;
-    return IsDescendant(held, hwnd, msgHwnd);
-}
-
 LRESULT Dispatch(const MSG& msg)
 {
     WNDPROC pfnProc = nullptr;
@@ -71,7 +65,6 @@ LRESULT Dispatch(const MSG& msg)
 const bool g_bRegistered = [] {
     World& w = World::Get();
     w.m_pfnSynthesize = Synthesize;
-    w.m_pfnWindowFilter = WindowFilter;
     w.m_pfnDispatch = Dispatch;
     return true;
 }();
@@ -90,10 +83,6 @@ char CharacterOf(UINT nKey, bool bShift)
             return 0x1B;
         case VK_TAB:
             return '\t';
-        case VK_BACK:
-            return '\b';
-        case VK_SPACE:
-            return ' ';
         default:
             return 0;
     }
@@ -257,9 +246,6 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
             Window* p = Find(lk, hwnd);
             return p ? static_cast<LRESULT>(ToAnsi(p->text).size()) : 0;
         }
-        case WM_CLOSE:
-            DestroyWindow(hwnd);
-            return 0;
         case WM_SYSCOMMAND:
             switch (wParam & 0xFFF0) {
                 case SC_CLOSE:
@@ -274,10 +260,6 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
                 default:
                     break;
             }
-            return 0;
-        case WM_SYSKEYDOWN:
-            if (wParam == VK_F4 && (lParam & (1 << 29)))
-                SendMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
             return 0;
         case WM_KEYF1: {
             // The system's word that F1 was pressed: the window with the focus asks for help.
@@ -304,12 +286,6 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
         case WM_ERASEBKGND:
         case WM_ICONERASEBKGND:
             return 1;
-        case WM_QUERYDRAGICON: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            Window* p = Find(lk, hwnd);
-            return p ? reinterpret_cast<LRESULT>(p->pClass->hIcon) : 0;
-        }
         case WM_QUERYENDSESSION:
             return TRUE;  // the session may end
         case WM_NOTIFYFORMAT:
@@ -326,28 +302,6 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
             hIcon = reinterpret_cast<HICON>(lParam);
             return reinterpret_cast<LRESULT>(hOld);
         }
-        case WM_GETICON: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            Window* p = Find(lk, hwnd);
-            if (!p)
-                return 0;
-            return reinterpret_cast<LRESULT>(wParam == ICON_BIG ? p->hIconBig : p->hIconSmall);
-        }
-        case WM_NCHITTEST:
-            return HTCLIENT;
-        case WM_MOUSEACTIVATE:
-            return MA_ACTIVATE;
-        case WM_ACTIVATE:
-            if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam))
-                SetFocus(hwnd);
-            return 0;
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORLISTBOX:
-        case WM_CTLCOLORDLG:
-            return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
         default:
             return 0;
     }

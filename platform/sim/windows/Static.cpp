@@ -42,19 +42,6 @@ void LoadOwnIcon(HWND hwnd)
     }
 }
 
-HICON SwapIcon(HWND hwnd, HICON hIcon)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    auto p = Data<StaticData>(lk, hwnd);
-    if (!p)
-        return nullptr;
-    const HICON hOld = p->hIcon;
-    p->hIcon = hIcon;
-    Invalidate(lk, *Find(lk, hwnd), true, false);
-    return hOld;
-}
-
 LRESULT CALLBACK StaticProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
 {
     switch (nMessage) {
@@ -73,18 +60,8 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
             if (Notifies(hwnd))
                 NotifyParent(hwnd, STN_CLICKED);
             return 0;
-        case WM_LBUTTONDBLCLK:
-            if (Notifies(hwnd))
-                NotifyParent(hwnd, STN_DBLCLK);
-            return 0;
         case WM_GETDLGCODE:
             return DLGC_STATIC;
-        case STM_SETICON:
-            return reinterpret_cast<LRESULT>(SwapIcon(hwnd, reinterpret_cast<HICON>(wParam)));
-        case STM_SETIMAGE:
-            if (wParam != IMAGE_ICON)
-                return 0;
-            return reinterpret_cast<LRESULT>(SwapIcon(hwnd, reinterpret_cast<HICON>(lParam)));
         case STM_GETICON:
         case STM_GETIMAGE: {
             World& w = World::Get();
@@ -96,6 +73,8 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
         case WM_GETFONT:
             return ControlFont(hwnd, nMessage, wParam);
         default:
+            if (nMessage >= STM_SETICON && nMessage <= STM_GETIMAGE)
+                return NotSimulated(hwnd, nMessage);
             return DefWindowProcA(hwnd, nMessage, wParam, lParam);
     }
 }
@@ -104,7 +83,6 @@ const bool g_bRegistered = [] {
     WindowClass cls;
     cls.name = "Static";
     cls.pfnProc = StaticProc;
-    cls.nStyle = CS_DBLCLKS | CS_PARENTDC;
     cls.pfnTransparent = [](LONG nStyle) { return (nStyle & SS_NOTIFY) == 0; };
     AddBuiltInClass(cls);
     return true;

@@ -131,11 +131,6 @@ bool StartsWithNoCase(const std::u16string& text, const std::u16string& prefix)
     return true;
 }
 
-bool EqualNoCase(const std::u16string& a, const std::u16string& b)
-{
-    return a.size() == b.size() && StartsWithNoCase(a, b);
-}
-
 char16_t Mnemonic(const std::u16string& text)
 {
     for (size_t i = 0; i + 1 < text.size(); ++i) {

@@ -40,7 +40,6 @@ struct TooltipData : ControlData
     int nInitial = 0;
     int nAutoPop = 0;
     int nReshow = 0;
-    int nMaxWidth = -1;
 };
 
 void DefaultDelays(TooltipData& d)
@@ -62,14 +61,6 @@ int ToolAt(const TooltipData& d, HWND hwnd, POINT pt)
             return static_cast<int>(i);
         }
     }
-    return -1;
-}
-
-int FindTool(const TooltipData& d, const TTTOOLINFOA* pInfo)
-{
-    for (size_t i = 0; i < d.tools.size(); ++i)
-        if (d.tools[i].hwnd == pInfo->hwnd && d.tools[i].nId == pInfo->uId)
-            return static_cast<int>(i);
     return -1;
 }
 
@@ -259,9 +250,6 @@ LRESULT CALLBACK TooltipProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPa
         case TTM_WINDOWFROMPOINT:
             return reinterpret_cast<LRESULT>(
                 WindowFromPoint(*reinterpret_cast<const POINT*>(lParam)));
-        case TTM_POP:
-            Pop(hwnd);
-            return 0;
         case TTM_ACTIVATE: {
             {
                 World& w = World::Get();
@@ -299,86 +287,8 @@ LRESULT CALLBACK TooltipProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPa
             return TRUE;
         }
         default:
-            break;
-    }
-
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    auto p = Data<TooltipData>(lk, hwnd);
-    if (!p) {
-        lk.unlock();
-        return DefWindowProcA(hwnd, nMessage, wParam, lParam);
-    }
-    switch (nMessage) {
-        case TTM_DELTOOLA: {
-            const int i = FindTool(*p, reinterpret_cast<const TTTOOLINFOA*>(lParam));
-            if (i >= 0) {
-                p->tools.erase(p->tools.begin() + i);
-                if (p->nCurrent == i)
-                    p->nCurrent = -1;
-                else if (p->nCurrent > i)
-                    --p->nCurrent;
-            }
-            return 0;
-        }
-        case TTM_GETTOOLCOUNT:
-            return static_cast<LRESULT>(p->tools.size());
-        case TTM_GETCURRENTTOOLA: {
-            if (p->nCurrent < 0 || !p->bShown)
-                return FALSE;
-            if (auto* pInfo = reinterpret_cast<TTTOOLINFOA*>(lParam)) {
-                const Tool& t = p->tools[static_cast<size_t>(p->nCurrent)];
-                pInfo->uFlags = t.nFlags;
-                pInfo->hwnd = t.hwnd;
-                pInfo->uId = t.nId;
-                pInfo->rect = t.rect;
-            }
-            return TRUE;
-        }
-        case TTM_SETDELAYTIME: {
-            const int n = static_cast<short>(LOWORD(lParam));
-            if (n < 0) {
-                DefaultDelays(*p);
-                return 0;
-            }
-            switch (wParam) {
-                case TTDT_AUTOMATIC:
-                    p->nInitial = n;
-                    p->nReshow = n / 5;
-                    p->nAutoPop = n * 10;
-                    break;
-                case TTDT_INITIAL:
-                    p->nInitial = n;
-                    break;
-                case TTDT_AUTOPOP:
-                    p->nAutoPop = n;
-                    break;
-                case TTDT_RESHOW:
-                    p->nReshow = n;
-                    break;
-                default:
-                    break;
-            }
-            return 0;
-        }
-        case TTM_GETDELAYTIME:
-            switch (wParam) {
-                case TTDT_AUTOPOP:
-                    return p->nAutoPop;
-                case TTDT_RESHOW:
-                    return p->nReshow;
-                default:
-                    return p->nInitial;
-            }
-        case TTM_SETMAXTIPWIDTH: {
-            const int nOld = p->nMaxWidth;
-            p->nMaxWidth = static_cast<int>(lParam);
-            return nOld;
-        }
-        case TTM_GETMAXTIPWIDTH:
-            return p->nMaxWidth;
-        default:
-            lk.unlock();
+            if (nMessage >= WM_USER && nMessage < SIM_PICKITEM)
+                return NotSimulated(hwnd, nMessage);
             return DefWindowProcA(hwnd, nMessage, wParam, lParam);
     }
 }
@@ -387,7 +297,6 @@ const bool g_bRegistered = [] {
     WindowClass cls;
     cls.name = TOOLTIPS_CLASSA;
     cls.pfnProc = TooltipProc;
-    cls.nStyle = CS_SAVEBITS | CS_DBLCLKS;
     cls.bCommonControl = true;
     cls.pfnTransparent = [](LONG) { return true; };
     AddBuiltInClass(cls);
@@ -410,13 +319,6 @@ using namespace sim::win;
 UINT WINAPI GetDoubleClickTime(void)
 {
     return 500;
-}
-
-void WINAPI InitCommonControls(void)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    S(lk).bCommonControls = true;
 }
 
 BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* pInit)

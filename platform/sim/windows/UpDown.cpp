@@ -2,7 +2,8 @@
 // UDN_DELTAPOS before every change a person makes, even at a bound, and a non-zero answer
 // cancels the change; UDM_SETPOS from the program asks nobody and brings the position into the
 // range. With UDS_SETBUDDYINT it shows the position in its buddy in decimal with the thousands
-// separator (unless UDS_NOTHOUSANDS) and reads it back from there.
+// separator (unless UDS_NOTHOUSANDS) and reads it back from there. It stands upright and stops
+// at its bounds: UDS_HORZ and UDS_WRAP are not simulated.
 #include "platform/sim/windows/WindowSystem.h"
 
 #include <algorithm>
@@ -21,7 +22,6 @@ struct UpDownData : ControlData
     int nMin = 100;  // the range of a new control runs from 100 down to 0
     int nMax = 0;
     int nPos = 0;
-    int nBase = 10;
     HWND hwndBuddy = nullptr;
     HWND hwndNotify = nullptr;
 };
@@ -36,13 +36,8 @@ int Clamp(const UpDownData& d, int n)
     return std::clamp(n, std::min(d.nMin, d.nMax), std::max(d.nMin, d.nMax));
 }
 
-std::string Format(int n, int nBase, bool bThousands)
+std::string Format(int n, bool bThousands)
 {
-    if (nBase == 16) {
-        char buffer[16];
-        std::snprintf(buffer, sizeof buffer, "0x%04X", static_cast<unsigned>(n) & 0xFFFF);
-        return buffer;
-    }
     std::string digits = std::to_string(n < 0 ? -static_cast<long long>(n) : n);
     if (bThousands)
         for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3)
@@ -51,7 +46,7 @@ std::string Format(int n, int nBase, bool bThousands)
 }
 
 // The number a buddy shows, as UDM_GETPOS reads it; false when it is no number of the range.
-bool Parse(const std::string& text, int nBase, int* pn)
+bool Parse(const std::string& text, int* pn)
 {
     std::string s;
     for (char c : text)
@@ -60,7 +55,7 @@ bool Parse(const std::string& text, int nBase, int* pn)
     if (s.empty())
         return false;
     char* pEnd = nullptr;
-    const long n = std::strtol(s.c_str(), &pEnd, nBase == 16 ? 16 : 10);
+    const long n = std::strtol(s.c_str(), &pEnd, 10);
     if (*pEnd)
         return false;
     *pn = static_cast<int>(n);
@@ -79,7 +74,7 @@ void ShowInBuddy(HWND hwnd)
         if (!pw || !p || !p->hwndBuddy || !(pw->nStyle & UDS_SETBUDDYINT))
             return;
         hwndBuddy = p->hwndBuddy;
-        text = Format(p->nPos, p->nBase, !(pw->nStyle & UDS_NOTHOUSANDS));
+        text = Format(p->nPos, !(pw->nStyle & UDS_NOTHOUSANDS));
     }
     char current[64] = {};
     GetWindowTextA(hwndBuddy, current, sizeof current);
@@ -91,7 +86,6 @@ void ShowInBuddy(HWND hwnd)
 bool ReadBuddy(HWND hwnd)
 {
     HWND hwndBuddy = nullptr;
-    int nBase = 10;
     {
         World& w = World::Get();
         Lock lk = w.Acquire();
@@ -100,12 +94,11 @@ bool ReadBuddy(HWND hwnd)
         if (!pw || !p || !p->hwndBuddy || !(pw->nStyle & UDS_SETBUDDYINT))
             return true;
         hwndBuddy = p->hwndBuddy;
-        nBase = p->nBase;
     }
     char text[64] = {};
     GetWindowTextA(hwndBuddy, text, sizeof text);
     int n = 0;
-    if (!Parse(text, nBase, &n))
+    if (!Parse(text, &n))
         return false;
     World& w = World::Get();
     Lock lk = w.Acquire();
@@ -156,14 +149,12 @@ void Step(HWND hwnd, int nDelta)
     ReadBuddy(hwnd);
     NMUPDOWN nm{};
     HWND hwndNotify = nullptr;
-    LONG nStyle = 0;
     {
         World& w = World::Get();
         Lock lk = w.Acquire();
         auto p = Data<UpDownData>(lk, hwnd);
         if (!p)
             return;
-        nStyle = Find(lk, hwnd)->nStyle;
         hwndNotify = p->hwndNotify;
         if (p->nMax < p->nMin)
             nDelta = -nDelta;
@@ -179,14 +170,7 @@ void Step(HWND hwnd, int nDelta)
             auto p = Data<UpDownData>(lk, hwnd);
             const int nLow = std::min(p->nMin, p->nMax);
             const int nHigh = std::max(p->nMin, p->nMax);
-            int nPos = p->nPos + nm.iDelta;
-            if (nStyle & UDS_WRAP) {
-                if (nPos > nHigh)
-                    nPos = nLow;
-                else if (nPos < nLow)
-                    nPos = nHigh;
-            }
-            nPos = std::clamp(nPos, nLow, nHigh);
+            const int nPos = std::clamp(p->nPos + nm.iDelta, nLow, nHigh);
             bMoved = nPos != p->nPos;
             p->nPos = nPos;
         }
@@ -200,8 +184,8 @@ void Step(HWND hwnd, int nDelta)
         nPos = Data<UpDownData>(lk, hwnd)->nPos;
     }
     if (hwndNotify)
-        SendMessageA(hwndNotify, (nStyle & UDS_HORZ) ? WM_HSCROLL : WM_VSCROLL,
-                     MAKEWPARAM(SB_THUMBPOSITION, nPos), reinterpret_cast<LPARAM>(hwnd));
+        SendMessageA(hwndNotify, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, nPos),
+                     reinterpret_cast<LPARAM>(hwnd));
 }
 
 LRESULT CALLBACK UpDownProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
@@ -213,6 +197,8 @@ LRESULT CALLBACK UpDownProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
                 World& w = World::Get();
                 Lock lk = w.Acquire();
                 Window* pw = Find(lk, hwnd);
+                if (pw->nStyle & (UDS_HORZ | UDS_WRAP))
+                    w.Misuse("an up-down control with UDS_HORZ or UDS_WRAP: not simulated");
                 auto p = std::make_shared<UpDownData>();
                 p->hwndNotify = pw->hwndParent;
                 pw->pData = p;
@@ -229,11 +215,8 @@ LRESULT CALLBACK UpDownProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
         case WM_LBUTTONDOWN: {
             RECT client;
             GetClientRect(hwnd, &client);
-            const LONG nStyle = StyleOf(hwnd);
-            const bool bFirstHalf = (nStyle & UDS_HORZ)
-                                        ? static_cast<short>(LOWORD(lParam)) >= client.right / 2
-                                        : static_cast<short>(HIWORD(lParam)) < client.bottom / 2;
-            Step(hwnd, bFirstHalf ? 1 : -1);
+            const bool bUpper = static_cast<short>(HIWORD(lParam)) < client.bottom / 2;
+            Step(hwnd, bUpper ? 1 : -1);
             return 0;
         }
         case WM_LBUTTONUP: {
@@ -247,36 +230,23 @@ LRESULT CALLBACK UpDownProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
                 nPos = p->nPos;
             }
             if (hwndNotify)
-                SendMessageA(hwndNotify, (StyleOf(hwnd) & UDS_HORZ) ? WM_HSCROLL : WM_VSCROLL,
-                             MAKEWPARAM(SB_ENDSCROLL, nPos), reinterpret_cast<LPARAM>(hwnd));
+                SendMessageA(hwndNotify, WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, nPos),
+                             reinterpret_cast<LPARAM>(hwnd));
             return 0;
         }
         case SIM_BUDDYKEY:
             if (StyleOf(hwnd) & UDS_ARROWKEYS)
                 Step(hwnd, wParam == VK_UP ? 1 : -1);
             return 0;
-        case UDM_SETBUDDY: {
-            HWND hwndOld = nullptr;
-            {
-                World& w = World::Get();
-                Lock lk = w.Acquire();
-                hwndOld = Data<UpDownData>(lk, hwnd)->hwndBuddy;
-            }
-            SetBuddy(hwnd, reinterpret_cast<HWND>(wParam));
-            return reinterpret_cast<LRESULT>(hwndOld);
-        }
-        case UDM_SETPOS:
-        case UDM_SETPOS32: {
+        case UDM_SETPOS: {
             int nOld = 0;
             {
                 World& w = World::Get();
                 Lock lk = w.Acquire();
                 auto p = Data<UpDownData>(lk, hwnd);
                 nOld = p->nPos;
-                // UDM_SETPOS takes the low word, a signed 16-bit number.
-                const int nNew = nMessage == UDM_SETPOS ? static_cast<short>(LOWORD(lParam))
-                                                        : static_cast<int>(lParam);
-                p->nPos = Clamp(*p, nNew);
+                // The low word, a signed 16-bit number.
+                p->nPos = Clamp(*p, static_cast<short>(LOWORD(lParam)));
             }
             ShowInBuddy(hwnd);
             return nOld;
@@ -286,14 +256,6 @@ LRESULT CALLBACK UpDownProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
             World& w = World::Get();
             Lock lk = w.Acquire();
             return MAKELONG(Data<UpDownData>(lk, hwnd)->nPos, bValid ? 0 : 1);
-        }
-        case UDM_GETPOS32: {
-            const bool bValid = ReadBuddy(hwnd);
-            if (lParam)
-                *reinterpret_cast<BOOL*>(lParam) = bValid ? FALSE : TRUE;
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            return Data<UpDownData>(lk, hwnd)->nPos;
         }
         default:
             break;
@@ -314,33 +276,12 @@ LRESULT CALLBACK UpDownProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
             return 0;
         case UDM_GETRANGE:
             return MAKELONG(p->nMax, p->nMin);
-        case UDM_SETRANGE32:
-            p->nMin = static_cast<int>(wParam);
-            p->nMax = static_cast<int>(lParam);
-            return 0;
-        case UDM_GETRANGE32:
-            if (wParam)
-                *reinterpret_cast<int*>(wParam) = p->nMin;
-            if (lParam)
-                *reinterpret_cast<int*>(lParam) = p->nMax;
-            return 0;
         case UDM_GETBUDDY:
             return reinterpret_cast<LRESULT>(p->hwndBuddy);
-        case UDM_SETBASE: {
-            if (wParam != 10 && wParam != 16)
-                return 0;
-            const int nOld = p->nBase;
-            p->nBase = static_cast<int>(wParam);
-            return nOld;
-        }
-        case UDM_GETBASE:
-            return p->nBase;
-        case UDM_SETACCEL:
-            return TRUE;
-        case UDM_GETACCEL:
-            return 0;
         default:
             lk.unlock();
+            if (nMessage >= WM_USER && nMessage < SIM_PICKITEM)
+                return NotSimulated(hwnd, nMessage);
             return DefWindowProcA(hwnd, nMessage, wParam, lParam);
     }
 }

@@ -27,7 +27,6 @@ std::string ToAnsi(const std::u16string& text);
 int CopyAnsi(const std::u16string& text, char* pBuffer, int nMax);
 char16_t FoldCase(char16_t c);
 bool StartsWithNoCase(const std::u16string& text, const std::u16string& prefix);
-bool EqualNoCase(const std::u16string& a, const std::u16string& b);
 // The character that '&' marks in a control text (0 when none).
 char16_t Mnemonic(const std::u16string& text);
 
@@ -36,13 +35,10 @@ struct WindowClass
 {
     std::string name;  // as registered; matched without regard to case
     WNDPROC pfnProc = nullptr;
-    UINT nStyle = 0;
     int cbWndExtra = 0;
     HINSTANCE hInstance = nullptr;
-    HICON hIcon = nullptr;
-    HBRUSH hbrBackground = nullptr;
     bool bBuiltIn = false;        // part of the window system: survives a reset
-    bool bCommonControl = false;  // registered by InitCommonControls(Ex)
+    bool bCommonControl = false;  // registered by InitCommonControlsEx
     // Whether a mouse hit test passes through a window of this class (HTTRANSPARENT).
     bool (*pfnTransparent)(LONG nStyle) = nullptr;
 };
@@ -91,7 +87,6 @@ struct Window
     Life life = Life::Creating;
     bool bNeedPaint = false;
     bool bErase = false;
-    int nPaints = 0;
     HFONT hFont = nullptr;
     HICON hIconBig = nullptr;
     HICON hIconSmall = nullptr;
@@ -115,8 +110,6 @@ struct Icon
 {
     int cx = 32;
     int cy = 32;
-    int nBitsPerPixel = 4;
-    bool bShared = true;
     std::string source;  // "module:136" or "system:32512"
 };
 
@@ -184,11 +177,15 @@ std::shared_ptr<T> Data(Lock& lk, HWND hwnd)
     return p ? std::dynamic_pointer_cast<T>(p->pData) : nullptr;
 }
 std::shared_ptr<WindowClass> FindClass(Lock& lk, const std::string& name);
+bool SameClassName(const std::string& a, const std::string& b);  // without regard to case
 // Registers a class of the window system itself, at start.
 void AddBuiltInClass(const WindowClass& cls);
 // WM_SETFONT and WM_GETFONT as the controls answer them: the font is kept with the window
 // (takes the lock).
 LRESULT ControlFont(HWND hwnd, UINT nMessage, WPARAM wParam);
+// A message of a control class's own range that the simulation does not model: misuse, so that
+// a program that starts to send it is told, and answered 0 (takes the lock).
+LRESULT NotSimulated(HWND hwnd, UINT nMessage);
 
 // ---- the window tree (lock held)
 bool IsDescendant(Lock& lk, HWND hwndAncestor, HWND hwnd);
@@ -199,6 +196,13 @@ bool IsShown(Lock& lk, const Window& w);   // itself and every parent visible
 bool IsUsable(Lock& lk, const Window& w);  // itself and every parent enabled
 
 // ---- geometry (lock held)
+// The simulated display: its size, the height of a caption, and where and how wide a minimised
+// window is.
+constexpr int SCREEN_CX = 1280;
+constexpr int SCREEN_CY = 1024;
+constexpr int CAPTION = 19;
+constexpr int MINIMISED_CX = 160;
+constexpr int MINIMISED_AT = -32000;
 RECT Insets(LONG nStyle, LONG nExStyle);
 RECT ScreenRect(Lock& lk, const Window& w);
 POINT ClientOrigin(Lock& lk, const Window& w);
@@ -206,7 +210,6 @@ RECT ClientRectOf(const Window& w);
 // The window that a mouse at this screen point reaches (WindowFromPoint), or nullptr.
 HWND HitTest(Lock& lk, POINT pt);
 void Invalidate(Lock& lk, Window& w, bool bErase, bool bChildren);
-void ScreenSize(int* pcx, int* pcy);
 
 // ---- messages
 // Posts a message to the window's thread as input or a program would (lock held).
@@ -267,6 +270,9 @@ HWND CreateDialogFromTemplate(HINSTANCE hInstance, const DialogTemplate& t, HWND
                               DLGPROC pfnDlgProc, LPARAM lParam, bool bModal);
 // The modal loop of DialogBox and MessageBox; destroys the dialog and returns its result.
 INT_PTR RunModal(HWND hwndDialog, HWND hwndOwner);
+DialogInfo* DialogInfoOf(Lock& lk, HWND hwnd);  // lock held; nullptr for a window that is none
+// Focus to a control as the dialog manager gives it: an edit gets all of its text selected.
+void DialogSetFocus(HWND hwndControl);
 // Font metrics of the simulated display: dialog base units for a point size.
 void BaseUnits(int nPointSize, int* pnBaseX, int* pnBaseY);
 LRESULT CALLBACK DialogClassProc(HWND, UINT, WPARAM, LPARAM);

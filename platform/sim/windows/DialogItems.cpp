@@ -1,0 +1,37 @@
+// The calls that reach a dialog's controls by their ids.
+#include "platform/sim/windows/WindowSystem.h"
+
+using sim::Lock;
+using sim::SetError;
+using sim::World;
+
+using namespace sim::win;
+
+INT WINAPI GetDlgCtrlID(HWND hwnd)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    Window* p = Find(lk, hwnd);
+    if (!p) {
+        SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    return (p->nStyle & WS_CHILD) ? static_cast<INT>(p->nId) : 0;
+}
+
+HWND WINAPI GetDlgItem(HWND hwndDialog, INT nId)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    Window* p = Find(lk, hwndDialog);
+    if (!p) {
+        SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    for (HWND h : p->children)
+        if (Window* pChild = Find(lk, h); pChild && static_cast<INT>(pChild->nId) == nId)
+            return h;
+    SetError(lk, ERROR_CONTROL_ID_NOT_FOUND);
+    return nullptr;
+}
+

@@ -1,0 +1,173 @@
+// The default dialog procedure: the dialog procedure's answer, the default push button and the
+// look of it, the focus that a dialog remembers, and the close box as the Cancel button.
+#include "platform/sim/windows/WindowSystem.h"
+
+using sim::Lock;
+using sim::World;
+
+namespace sim::win {
+
+namespace {
+
+HWND FindDefaultLooking(HWND hwndDialog)
+{
+    for (HWND h = GetWindow(hwndDialog, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+        if (SendMessageA(h, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)
+            return h;
+    return nullptr;
+}
+
+// The push button with the focus looks like the default one; when the focus is elsewhere the
+// button of the default id does.
+void SetDefaultLook(HWND hwndDialog, HWND hwndNew)
+{
+    const HWND hwndOld = FindDefaultLooking(hwndDialog);
+    const LRESULT nCode = hwndNew ? SendMessageA(hwndNew, WM_GETDLGCODE, 0, 0) : 0;
+    if (!(nCode & (DLGC_UNDEFPUSHBUTTON | DLGC_DEFPUSHBUTTON))) {
+        int nDefId = 0;
+        {
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            if (DialogInfo* pInfo = DialogInfoOf(lk, hwndDialog))
+                nDefId = pInfo->nDefId;
+        }
+        hwndNew = nDefId ? GetDlgItem(hwndDialog, nDefId) : hwndOld;
+    }
+    if (hwndOld && hwndOld != hwndNew)
+        SendMessageA(hwndOld, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    if (hwndNew && (SendMessageA(hwndNew, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON))
+        SendMessageA(hwndNew, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+}
+
+// An activated dialog gives the focus back to the control that had it last, or to its first
+// tab stop.
+void RestoreFocus(HWND hwndDialog)
+{
+    if (IsIconic(hwndDialog))
+        return;
+    HWND hwndFocus = nullptr;
+    {
+        World& w = World::Get();
+        Lock lk = w.Acquire();
+        if (DialogInfo* pInfo = DialogInfoOf(lk, hwndDialog))
+            hwndFocus = pInfo->hwndFocus;
+        if (hwndFocus && !IsDescendant(lk, hwndDialog, hwndFocus))
+            hwndFocus = nullptr;
+    }
+    if (!hwndFocus)
+        hwndFocus = GetNextDlgTabItem(hwndDialog, nullptr, FALSE);
+    if (hwndFocus)
+        SetFocus(hwndFocus);
+}
+
+bool ReturnsDirectly(UINT nMessage)
+{
+    switch (nMessage) {
+        case WM_INITDIALOG:
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+        case WM_COMPAREITEM:
+        case WM_VKEYTOITEM:
+        case WM_CHARTOITEM:
+        case WM_QUERYDRAGICON:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+void DialogSetFocus(HWND hwndControl)
+{
+    if (SendMessageA(hwndControl, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+        SendMessageA(hwndControl, EM_SETSEL, 0, -1);
+    SetFocus(hwndControl);
+}
+
+}  // namespace sim::win
+
+using namespace sim::win;
+
+LRESULT WINAPI DefDlgProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
+{
+    bool bDialog = false;
+    {
+        World& w = World::Get();
+        Lock lk = w.Acquire();
+        bDialog = DialogInfoOf(lk, hwnd) != nullptr;
+    }
+    if (!bDialog)
+        return DefWindowProcA(hwnd, nMessage, wParam, lParam);
+
+    const auto pfnDlgProc = reinterpret_cast<DLGPROC>(GetWindowLongPtrA(hwnd, DWLP_DLGPROC));
+    SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, 0);
+    const INT_PTR nHandled = pfnDlgProc ? pfnDlgProc(hwnd, nMessage, wParam, lParam) : 0;
+    if (!IsWindow(hwnd))
+        return 0;
+    if (nHandled)
+        return ReturnsDirectly(nMessage) ? nHandled : GetWindowLongPtrA(hwnd, DWLP_MSGRESULT);
+
+    switch (nMessage) {
+        case WM_INITDIALOG:
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE)
+                RestoreFocus(hwnd);
+            return 0;
+        case DM_SETDEFID: {
+            {
+                World& w = World::Get();
+                Lock lk = w.Acquire();
+                DialogInfoOf(lk, hwnd)->nDefId = static_cast<int>(wParam);
+            }
+            SetDefaultLook(hwnd, GetFocus());
+            return TRUE;
+        }
+        case DM_GETDEFID: {
+            int nDefId = 0;
+            {
+                World& w = World::Get();
+                Lock lk = w.Acquire();
+                nDefId = DialogInfoOf(lk, hwnd)->nDefId;
+            }
+            if (nDefId)
+                return MAKELONG(nDefId, DC_HASDEFID);
+            if (HWND h = FindDefaultLooking(hwnd))
+                return MAKELONG(GetDlgCtrlID(h), DC_HASDEFID);
+            return 0;
+        }
+        case WM_NEXTDLGCTL: {
+            HWND hwndNext = lParam ? reinterpret_cast<HWND>(wParam)
+                                   : GetNextDlgTabItem(hwnd, GetFocus(), static_cast<BOOL>(wParam));
+            if (hwndNext) {
+                DialogSetFocus(hwndNext);
+                SetDefaultLook(hwnd, hwndNext);
+            }
+            return 0;
+        }
+        case WM_CLOSE: {
+            // The close box is the Cancel button.
+            HWND hwndCancel = GetDlgItem(hwnd, IDCANCEL);
+            if (hwndCancel && !IsWindowEnabled(hwndCancel))
+                return 0;
+            PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(hwndCancel));
+            return 0;
+        }
+        case WM_GETFONT: {
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            return reinterpret_cast<LRESULT>(DialogInfoOf(lk, hwnd)->hFont);
+        }
+        default:
+            return DefWindowProcA(hwnd, nMessage, wParam, lParam);
+    }
+}

@@ -1,0 +1,134 @@
+// The dialog template parser: plain (DLGTEMPLATE) and extended (DLGTEMPLATEEX) templates, their
+// font, and their items with the predefined classes given as ordinals.
+#include "platform/sim/windows/WindowSystem.h"
+
+#include <cstring>
+
+namespace sim::win {
+
+namespace {
+
+template <class T>
+T Get(const unsigned char*& p)
+{
+    T value;
+    std::memcpy(&value, p, sizeof value);
+    p += sizeof value;
+    return value;
+}
+
+// A name or an ordinal (0xFFFF and a WORD), or nothing (a single 0).
+std::u16string GetNameOrOrdinal(const unsigned char*& p, int* pnOrdinal)
+{
+    std::u16string text;
+    if (pnOrdinal)
+        *pnOrdinal = -1;
+    const WORD nFirst = Get<WORD>(p);
+    if (nFirst == 0xFFFF) {
+        const WORD nOrdinal = Get<WORD>(p);
+        if (pnOrdinal)
+            *pnOrdinal = nOrdinal;
+        return text;
+    }
+    for (char16_t c = static_cast<char16_t>(nFirst); c; c = Get<char16_t>(p))
+        text += c;
+    return text;
+}
+
+std::string PredefinedClass(int nOrdinal)
+{
+    switch (nOrdinal) {
+        case 0x80:
+            return "Button";
+        case 0x81:
+            return "Edit";
+        case 0x82:
+            return "Static";
+        case 0x85:
+            return "ComboBox";
+        default:
+            return "#" + std::to_string(nOrdinal);
+    }
+}
+
+void AlignTo4(const unsigned char*& p, const unsigned char* pBase)
+{
+    p = pBase + ((static_cast<size_t>(p - pBase) + 3) & ~size_t(3));
+}
+
+}  // namespace
+
+bool ParseDialogTemplate(const void* pTemplate, DialogTemplate* pOut)
+{
+    const auto* pBase = static_cast<const unsigned char*>(pTemplate);
+    if (!pBase)
+        return false;
+    const unsigned char* p = pBase;
+    DialogTemplate& t = *pOut;
+    WORD nVersion;
+    std::memcpy(&nVersion, p, sizeof nVersion);
+    WORD nSignature;
+    std::memcpy(&nSignature, p + 2, sizeof nSignature);
+    t.bExtended = nVersion == 1 && nSignature == 0xFFFF;
+    if (t.bExtended) {
+        p += 4;
+        Get<DWORD>(p);  // help id
+        t.nExStyle = Get<DWORD>(p);
+        t.nStyle = Get<DWORD>(p);
+    } else {
+        t.nStyle = Get<DWORD>(p);
+        t.nExStyle = Get<DWORD>(p);
+    }
+    const WORD nItems = Get<WORD>(p);
+    t.x = Get<short>(p);
+    t.y = Get<short>(p);
+    t.cx = Get<short>(p);
+    t.cy = Get<short>(p);
+    int nMenu = -1;
+    const std::u16string menu = GetNameOrOrdinal(p, &nMenu);
+    if (!menu.empty() || nMenu >= 0)
+        return false;  // menus are not simulated
+    int nClass = -1;
+    t.className = GetNameOrOrdinal(p, &nClass);
+    t.title = GetNameOrOrdinal(p, nullptr);
+    if (t.nStyle & (DS_SETFONT | DS_SHELLFONT)) {
+        t.nPointSize = Get<WORD>(p);
+        if (t.bExtended) {
+            t.nWeight = Get<WORD>(p);
+            t.bItalic = Get<BYTE>(p);
+            t.nCharSet = Get<BYTE>(p);
+        }
+        t.face = GetNameOrOrdinal(p, nullptr);
+    }
+    for (WORD i = 0; i < nItems; ++i) {
+        AlignTo4(p, pBase);
+        DialogItem item;
+        if (t.bExtended) {
+            Get<DWORD>(p);  // help id
+            item.nExStyle = Get<DWORD>(p);
+            item.nStyle = Get<DWORD>(p);
+        } else {
+            item.nStyle = Get<DWORD>(p);
+            item.nExStyle = Get<DWORD>(p);
+        }
+        item.x = Get<short>(p);
+        item.y = Get<short>(p);
+        item.cx = Get<short>(p);
+        item.cy = Get<short>(p);
+        item.nId = t.bExtended ? Get<DWORD>(p) : Get<WORD>(p);
+        int nOrdinal = -1;
+        const std::u16string className = GetNameOrOrdinal(p, &nOrdinal);
+        item.className = nOrdinal >= 0 ? PredefinedClass(nOrdinal) : ToAnsi(className);
+        item.text = GetNameOrOrdinal(p, &item.nTextOrdinal);
+        const WORD nExtra = Get<WORD>(p);
+        if (nExtra) {
+            item.pCreationData = p - sizeof(WORD);
+            // A plain template counts the size word itself, an extended one does not.
+            p += t.bExtended ? nExtra : nExtra - sizeof(WORD);
+        }
+        t.items.push_back(item);
+    }
+    return true;
+}
+
+}  // namespace sim::win

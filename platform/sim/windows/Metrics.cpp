@@ -1,0 +1,84 @@
+// The metrics of the simulated display and of its window frames: the size of the screen, the
+// frames and captions that a style gives a window, and GetSystemMetrics.
+//
+// The display is 1280 x 1024 pixels at 96 dots per inch with the classic window frames, the
+// same size as the virtual display of the Windows tests.
+#include "platform/sim/windows/WindowSystem.h"
+
+#include <string>
+
+using sim::Lock;
+using sim::World;
+
+namespace sim::win {
+
+RECT Insets(LONG nStyle, LONG nExStyle)
+{
+    int n = 0;
+    if ((nExStyle & WS_EX_DLGMODALFRAME) || (nStyle & WS_CAPTION) == WS_DLGFRAME)
+        n = 3;
+    else if (nStyle & WS_THICKFRAME)
+        n = 4;
+    else if (nStyle & WS_BORDER)
+        n = 1;
+    if (nExStyle & WS_EX_CLIENTEDGE)
+        n += 2;
+    if (nExStyle & WS_EX_STATICEDGE)
+        n += 1;
+    int nTop = n;
+    if ((nStyle & WS_CAPTION) == WS_CAPTION)
+        nTop += (nExStyle & WS_EX_TOOLWINDOW) ? 15 : CAPTION;
+    return RECT{n, nTop, n, n};
+}
+
+}  // namespace sim::win
+
+using namespace sim::win;
+
+INT WINAPI GetSystemMetrics(INT nIndex)
+{
+    switch (nIndex) {
+        case SM_CXSCREEN:
+        case SM_CXVIRTUALSCREEN:
+        case SM_CXFULLSCREEN:
+            return SCREEN_CX;
+        case SM_CYSCREEN:
+        case SM_CYVIRTUALSCREEN:
+            return SCREEN_CY;
+        case SM_CXVSCROLL:
+        case SM_CYHSCROLL:
+        case SM_CYVSCROLL:
+        case SM_CXHSCROLL:
+            return 16;
+        case SM_CXICON:
+        case SM_CYICON:
+        case SM_CXCURSOR:
+        case SM_CYCURSOR:
+            return 32;
+        default: {
+            World& w = World::Get();
+            Lock lk = w.Acquire();
+            w.Misuse("GetSystemMetrics(" + std::to_string(nIndex) + "), which is not simulated");
+            return 0;
+        }
+    }
+}
+
+BOOL WINAPI SystemParametersInfoA(UINT nAction, UINT, PVOID pParam, UINT)
+{
+    if (nAction == SPI_GETWORKAREA && pParam) {
+        *static_cast<RECT*>(pParam) = RECT{0, 0, SCREEN_CX, SCREEN_CY};
+        return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL WINAPI AdjustWindowRectEx(LPRECT pRect, DWORD nStyle, BOOL, DWORD nExStyle)
+{
+    const RECT in = Insets(static_cast<LONG>(nStyle), static_cast<LONG>(nExStyle));
+    pRect->left -= in.left;
+    pRect->top -= in.top;
+    pRect->right += in.right;
+    pRect->bottom += in.bottom;
+    return TRUE;
+}

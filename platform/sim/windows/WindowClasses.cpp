@@ -1,0 +1,149 @@
+// Window classes: the program's own, registered and unregistered, and the window system's
+// built-in ones, found by a name that is matched without regard to case.
+#include "platform/sim/windows/WindowSystem.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+using sim::Lock;
+using sim::SetError;
+using sim::World;
+
+namespace sim::win {
+
+namespace {
+
+std::vector<std::shared_ptr<WindowClass>>& BuiltInClasses()
+{
+    static auto* pClasses = new std::vector<std::shared_ptr<WindowClass>>;
+    return *pClasses;
+}
+
+}  // namespace
+
+bool SameClassName(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+std::shared_ptr<WindowClass> FindClass(Lock& lk, const std::string& name)
+{
+    State& s = S(lk);
+    for (auto& p : s.classes)
+        if (SameClassName(p->name, name))
+            return p;
+    for (auto& p : BuiltInClasses())
+        if (SameClassName(p->name, name) && (!p->bCommonControl || s.bCommonControls))
+            return p;
+    return nullptr;
+}
+
+void AddBuiltInClass(const WindowClass& cls)
+{
+    auto p = std::make_shared<WindowClass>(cls);
+    p->bBuiltIn = true;
+    BuiltInClasses().push_back(p);
+}
+
+LRESULT ControlFont(HWND hwnd, UINT nMessage, WPARAM wParam)
+{
+    Lock lk = World::Get().Acquire();
+    Window* p = Find(lk, hwnd);
+    if (nMessage == WM_SETFONT) {
+        p->hFont = reinterpret_cast<HFONT>(wParam);
+        return 0;
+    }
+    return reinterpret_cast<LRESULT>(p->hFont);
+}
+
+LRESULT NotSimulated(HWND hwnd, UINT nMessage)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    Window* p = Find(lk, hwnd);
+    char text[96];
+    std::snprintf(text, sizeof text, "message 0x%04X to a %s, which the simulation does not model",
+                  nMessage, p ? p->pClass->name.c_str() : "window");
+    w.Misuse(text);
+    return 0;
+}
+
+}  // namespace sim::win
+
+using namespace sim::win;
+
+ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* pClass)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    if (!pClass || pClass->cbSize != sizeof(WNDCLASSEXA) || !pClass->lpszClassName ||
+        IS_INTRESOURCE(pClass->lpszClassName)) {
+        SetError(lk, ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    State& s = S(lk);
+    if (auto p = FindClass(lk, pClass->lpszClassName); p && p->hInstance == pClass->hInstance) {
+        SetError(lk, ERROR_CLASS_ALREADY_EXISTS);
+        return 0;
+    }
+    auto p = std::make_shared<WindowClass>();
+    p->name = pClass->lpszClassName;
+    p->pfnProc = pClass->lpfnWndProc;
+    p->cbWndExtra = pClass->cbWndExtra;
+    p->hInstance = pClass->hInstance;
+    s.classes.push_back(p);
+    return static_cast<ATOM>(0xC000 + s.classes.size());
+}
+
+ATOM WINAPI RegisterClassA(const WNDCLASSA* pClass)
+{
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = pClass->style;
+    wc.lpfnWndProc = pClass->lpfnWndProc;
+    wc.cbClsExtra = pClass->cbClsExtra;
+    wc.cbWndExtra = pClass->cbWndExtra;
+    wc.hInstance = pClass->hInstance;
+    wc.hIcon = pClass->hIcon;
+    wc.hCursor = pClass->hCursor;
+    wc.hbrBackground = pClass->hbrBackground;
+    wc.lpszMenuName = pClass->lpszMenuName;
+    wc.lpszClassName = pClass->lpszClassName;
+    return RegisterClassExA(&wc);
+}
+
+BOOL WINAPI UnregisterClassA(LPCSTR pszClassName, HINSTANCE)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    State& s = S(lk);
+    for (auto it = s.classes.begin(); it != s.classes.end(); ++it) {
+        if (!SameClassName((*it)->name, pszClassName))
+            continue;
+        for (auto& [h, pWindow] : s.windows)
+            if (pWindow->pClass == *it) {
+                SetError(lk, ERROR_CLASS_HAS_WINDOWS);
+                return FALSE;
+            }
+        s.classes.erase(it);
+        return TRUE;
+    }
+    SetError(lk, ERROR_CLASS_DOES_NOT_EXIST);
+    return FALSE;
+}
+
+INT WINAPI GetClassNameA(HWND hwnd, LPSTR pszBuffer, INT nMax)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    Window* p = Find(lk, hwnd);
+    if (!p) {
+        SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    return CopyAnsi(FromAnsi(p->pClass->name.c_str()), pszBuffer, nMax);
+}
