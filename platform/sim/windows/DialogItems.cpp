@@ -11,11 +11,9 @@ INT WINAPI GetDlgCtrlID(HWND hwnd)
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    if (!p) {
-        SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+    Window* p = FindOrFail(lk, hwnd);
+    if (!p)
         return 0;
-    }
     return (p->nStyle & WS_CHILD) ? static_cast<INT>(p->nId) : 0;
 }
 
@@ -23,15 +21,12 @@ HWND WINAPI GetDlgItem(HWND hwndDialog, INT nId)
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
-    Window* p = Find(lk, hwndDialog);
-    if (!p) {
-        SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+    Window* p = FindOrFail(lk, hwndDialog);
+    if (!p)
         return nullptr;
-    }
     for (HWND h : p->children)
         if (Window* pChild = Find(lk, h); pChild && static_cast<INT>(pChild->nId) == nId)
             return h;
     SetError(lk, ERROR_CONTROL_ID_NOT_FOUND);
     return nullptr;
 }
-

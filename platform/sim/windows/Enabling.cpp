@@ -21,11 +21,9 @@ BOOL WINAPI EnableWindow(HWND hwnd, BOOL bEnable)
     {
         World& w = World::Get();
         Lock lk = w.Acquire();
-        Window* p = Find(lk, hwnd);
-        if (!p) {
-            SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+        Window* p = FindOrFail(lk, hwnd);
+        if (!p)
             return FALSE;
-        }
         bWasDisabled = (p->nStyle & WS_DISABLED) != 0;
         if (bWasDisabled == !bEnable)
             return bWasDisabled;

@@ -50,11 +50,9 @@ HWND SetFocusInternal(HWND hwnd)
         if (s.focus[nThread] == hwnd)
             return hwnd;
         if (hwnd) {
-            Window* p = Find(lk, hwnd);
-            if (!p) {
-                SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+            Window* p = FindOrFail(lk, hwnd);
+            if (!p)
                 return nullptr;
-            }
             if (p->nThread != nThread || !IsUsable(lk, *p))
                 return nullptr;
             hwndTop = TopLevelOf(lk, hwnd);

@@ -73,11 +73,9 @@ HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT pPaint)
     {
         World& w = World::Get();
         Lock lk = w.Acquire();
-        Window* p = Find(lk, hwnd);
-        if (!p) {
-            SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+        Window* p = FindOrFail(lk, hwnd);
+        if (!p)
             return nullptr;
-        }
         State& s = S(lk);
         hdc = reinterpret_cast<HDC>(s.nNextDc);
         s.nNextDc += 4;
@@ -111,11 +109,9 @@ BOOL WINAPI InvalidateRect(HWND hwnd, const RECT*, BOOL bErase)
             Invalidate(lk, *p, bErase != FALSE, false);
         return TRUE;
     }
-    Window* p = Find(lk, hwnd);
-    if (!p) {
-        SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+    Window* p = FindOrFail(lk, hwnd);
+    if (!p)
         return FALSE;
-    }
     Invalidate(lk, *p, bErase != FALSE, false);
     return TRUE;
 }

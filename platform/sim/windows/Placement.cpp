@@ -37,11 +37,9 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND hwndAfter, INT x, INT y, INT cx, INT cy
         World& w = World::Get();
         Lock lk = w.Acquire();
         State& s = S(lk);
-        Window* p = Find(lk, hwnd);
-        if (!p) {
-            SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+        Window* p = FindOrFail(lk, hwnd);
+        if (!p)
             return FALSE;
-        }
         RECT r = p->rect;
         if (!(nFlags & SWP_NOMOVE) && (x != r.left || y != r.top)) {
             OffsetRect(&r, x - r.left, y - r.top);
@@ -101,11 +99,9 @@ BOOL WINAPI ShowWindow(HWND hwnd, INT nCommand)
     {
         World& w = World::Get();
         Lock lk = w.Acquire();
-        Window* p = Find(lk, hwnd);
-        if (!p) {
-            SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+        Window* p = FindOrFail(lk, hwnd);
+        if (!p)
             return FALSE;
-        }
         bWasVisible = (p->nStyle & WS_VISIBLE) != 0;
         bIconic = p->bIconic;
         bTop = !p->hwndParent;

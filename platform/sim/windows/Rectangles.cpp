@@ -48,11 +48,9 @@ BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT pRect)
         *pRect = RECT{0, 0, SCREEN_CX, SCREEN_CY};
         return TRUE;
     }
-    Window* p = Find(lk, hwnd);
-    if (!p) {
-        SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+    Window* p = FindOrFail(lk, hwnd);
+    if (!p)
         return FALSE;
-    }
     *pRect = ScreenRect(lk, *p);
     return TRUE;
 }
@@ -65,11 +63,9 @@ BOOL WINAPI GetClientRect(HWND hwnd, LPRECT pRect)
         *pRect = RECT{0, 0, SCREEN_CX, SCREEN_CY};
         return TRUE;
     }
-    Window* p = Find(lk, hwnd);
-    if (!p) {
-        SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+    Window* p = FindOrFail(lk, hwnd);
+    if (!p)
         return FALSE;
-    }
     *pRect = ClientRectOf(*p);
     return TRUE;
 }

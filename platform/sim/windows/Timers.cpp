@@ -101,11 +101,9 @@ UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR nId, UINT nPeriod, TIMERPROC pfnPro
         return 0;
     const DWORD nThread = CurrentThread(lk);
     if (hwnd) {
-        Window* p = Find(lk, hwnd);
-        if (!p) {
-            SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+        Window* p = FindOrFail(lk, hwnd);
+        if (!p)
             return 0;
-        }
         if (p->nThread != nThread) {
             SetError(lk, ERROR_ACCESS_DENIED);
             return 0;

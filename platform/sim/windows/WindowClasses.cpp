@@ -140,10 +140,8 @@ INT WINAPI GetClassNameA(HWND hwnd, LPSTR pszBuffer, INT nMax)
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    if (!p) {
-        SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+    Window* p = FindOrFail(lk, hwnd);
+    if (!p)
         return 0;
-    }
     return CopyAnsi(FromAnsi(p->pClass->name.c_str()), pszBuffer, nMax);
 }

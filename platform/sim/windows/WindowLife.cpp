@@ -229,11 +229,9 @@ BOOL WINAPI DestroyWindow(HWND hwnd)
     {
         World& w = World::Get();
         Lock lk = w.Acquire();
-        Window* p = Find(lk, hwnd);
-        if (!p) {
-            SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+        Window* p = FindOrFail(lk, hwnd);
+        if (!p)
             return FALSE;
-        }
         if (p->nThread != CurrentThread(lk)) {
             SetError(lk, ERROR_ACCESS_DENIED);
             return FALSE;

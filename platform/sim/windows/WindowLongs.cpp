@@ -25,11 +25,9 @@ LONG_PTR GetLong(HWND hwnd, INT nIndex, size_t nSize)
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    if (!p) {
-        SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+    Window* p = FindOrFail(lk, hwnd);
+    if (!p)
         return 0;
-    }
     switch (nIndex) {
         case GWL_STYLE:
             return p->nStyle;
@@ -60,11 +58,9 @@ LONG_PTR SetLong(HWND hwnd, INT nIndex, LONG_PTR nValue)
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    if (!p) {
-        SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+    Window* p = FindOrFail(lk, hwnd);
+    if (!p)
         return 0;
-    }
     LONG_PTR nOld = 0;
     switch (nIndex) {
         case GWLP_USERDATA:

@@ -44,6 +44,14 @@ Window* Find(Lock& lk, HWND hwnd)
     return it == s.windows.end() ? nullptr : it->second.get();
 }
 
+Window* FindOrFail(Lock& lk, HWND hwnd)
+{
+    Window* p = Find(lk, hwnd);
+    if (!p)
+        SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+    return p;
+}
+
 std::shared_ptr<Window> FindShared(Lock& lk, HWND hwnd)
 {
     State& s = S(lk);

@@ -169,6 +169,8 @@ constexpr UINT SIM_BUDDYKEY = WM_USER + 0x3A01;  // up-down: arrow key wParam in
 State& S(Lock& lk);
 DWORD CurrentThread(Lock& lk);
 Window* Find(Lock& lk, HWND hwnd);
+// Find for a call given the handle: no such window fails it with ERROR_INVALID_WINDOW_HANDLE.
+Window* FindOrFail(Lock& lk, HWND hwnd);
 std::shared_ptr<Window> FindShared(Lock& lk, HWND hwnd);
 template <class T>
 std::shared_ptr<T> Data(Lock& lk, HWND hwnd)

@@ -61,11 +61,9 @@ HWND WINAPI GetParent(HWND hwnd)
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    if (!p) {
-        SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+    Window* p = FindOrFail(lk, hwnd);
+    if (!p)
         return nullptr;
-    }
     if (p->nStyle & WS_CHILD)
         return p->hwndParent;
     return (p->nStyle & WS_POPUP) ? p->hwndOwner : nullptr;
@@ -81,11 +79,9 @@ HWND WINAPI GetWindow(HWND hwnd, UINT nCommand)
     World& w = World::Get();
     Lock lk = w.Acquire();
     State& s = S(lk);
-    Window* p = Find(lk, hwnd);
-    if (!p) {
-        SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+    Window* p = FindOrFail(lk, hwnd);
+    if (!p)
         return nullptr;
-    }
     if (nCommand == GW_CHILD)
         return p->children.empty() ? nullptr : p->children.front();
     if (nCommand == GW_OWNER)
