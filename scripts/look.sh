@@ -1,34 +1,36 @@
 #!/usr/bin/env bash
 # A look at the program's dialogs under Wine. Runs the look program (tests/look) on a virtual
-# display, in a Wine desktop of its own (which draws captions), with the Japanese locale and the
-# IPA Gothic font, and takes a screenshot of each dialog while it is up:
-#   look.sh LOOK_PROGRAM.exe OUTPUT_FOLDER   ->   look-panel.png, look-about.png
-# Fails when the program does not end well or a screenshot is missing.
+# display, on a Wine desktop (which draws captions), with the Japanese locale and the IPA Gothic
+# font, and takes a screenshot of each dialog once it is on the screen:
+#   look.sh LOOK_PROGRAM.exe PROBE.exe OUTPUT_FOLDER   ->   look-panel.png, look-about.png
+# The dialogs stay up until closed: as a person would, the script waits until it sees the
+# dialog (tools/probe), takes the shot and closes it with Esc. Fails when a dialog does not
+# appear, a screenshot is missing or the program does not end well.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-program=$1
-out=$2
-mkdir -p "$out"
 export SORVANTA_NO_SOUND=1
-export LOOK_PROGRAM=$program LOOK_OUT=$out LOOK_HERE=$here
+export PERSON_PROGRAM=$1 PERSON_PROBE=$2 LOOK_OUT=$3
+export PERSON_PREFIX=${WINEPREFIX:-$here/../build/wineprefix-look}
+mkdir -p "$LOOK_OUT"
 
 "$here/with-virtual-devices.sh" bash -euo pipefail -c '
-shoot() {  # mode: the program shows its dialogs for 6 seconds; the shot is taken after 3
-  local mode=$1 desktop="look-$1"
-  rm -f "$LOOK_OUT/look-$mode.png"
-  "$LOOK_HERE/wine-run.sh" explorer "/desktop=$desktop,640x420" "$LOOK_PROGRAM" "$mode" &
-  local pid=$! window=""
-  for _ in $(seq 200); do
-    window=$(xdotool search --name "^$desktop" 2>/dev/null | head -n 1 || true)
-    [ -n "$window" ] && break
-    sleep 0.1
-  done
-  [ -n "$window" ] || { echo "look: no Wine desktop for $mode" >&2; return 1; }
-  sleep 3
-  import -window "$window" "$LOOK_OUT/look-$mode.png"
-  wait "$pid"
-  echo "look: $LOOK_OUT/look-$mode.png"
+source "$(dirname "$0")/../tools/person.sh"
+trap person_done EXIT
+shoot() {  # mode, caption of the dialog to shoot
+  local shot="$LOOK_OUT/look-$1.png"
+  rm -f "$shot"
+  # person_start returns once this dialog is visible and active, so that Esc goes to it.
+  PERSON_MAIN=$2
+  person_start "$LOOK_OUT" "$1" || { echo "look: no dialog $2 for $1" >&2; return 1; }
+  # Its painting follows within a moment.
+  sleep 1
+  person_screenshot "$shot"
+  [ -s "$shot" ] || { echo "look: no screenshot of $1" >&2; return 1; }
+  # Esc ends the dialog in front; the about mode then ends the panel under it as well.
+  person_key Escape
+  wait "$person_pid"
+  echo "look: $shot"
 }
-shoot panel
-shoot about
-'
+shoot panel Sorvanta
+shoot about バージョン情報
+' "$here/look.sh"

@@ -7,7 +7,7 @@
 # shows is read back with the probe (tools/probe), a Windows program on the same desktop
 # that only reads: window texts, list items, selections, positions, enabled states, focus.
 #
-#   person_start DIR         starts the program with DIR as its working folder; waits for the panel
+#   person_start DIR [ARG...]  starts the program with DIR as its working folder; waits for the panel
 #   person_show [CAPTION]    the probe's report of a window (default "Sorvanta") into $person_seen
 #   person_await TEXT CMD... shows the panel again until CMD prints TEXT (10 s at most)
 #   person_click_control ID  a left click in the middle of a control of the last window shown
@@ -56,11 +56,13 @@ person_probe() {
   person_wine "$PERSON_PROBE" "$@"
 }
 
-# person_start DIR: the program in DIR (its settings file is DIR/sorvanta.ini), as a person
-# starts it; returns once the panel is on the screen and has been shown.
+# person_start DIR [ARG...]: the program in DIR (its settings file is DIR/sorvanta.ini), as a
+# person starts it; returns once the panel is on the screen and has been shown.
 person_start() {
+  local dir=$1
+  shift
   person_prefix
-  (cd "$1" && exec env WINEPREFIX="$PERSON_PREFIX" ${PERSON_WINE_WRAPPER:-} "$person_root/scripts/wine-run.sh" "$PERSON_PROGRAM") \
+  (cd "$dir" && exec env WINEPREFIX="$PERSON_PREFIX" ${PERSON_WINE_WRAPPER:-} "$person_root/scripts/wine-run.sh" "$PERSON_PROGRAM" "$@") \
     >"${PERSON_LOG:-/dev/null}" 2>&1 &
   person_pid=$!
   # A first start in a fresh prefix takes a while on a busy machine.

@@ -1,6 +1,6 @@
 // Shows the program's two dialogs for a look at them under Wine: the panel, with some values in
-// its controls, and, when asked with "about", the About box over it. Each ends by itself after
-// a few seconds, time enough for a screenshot (scripts/look.sh).
+// its controls, and, when asked with "about", the About box over it. They stay up until closed
+// (Esc), after a screenshot (scripts/look.sh); closing the About box ends the panel too.
 #include "framework/ComboBox.h"
 #include "framework/DataExchange.h"
 #include "framework/Dialog.h"
@@ -13,32 +13,7 @@
 
 namespace {
 
-constexpr UINT_PTR IDT_END = 1;
-constexpr UINT_PTR IDT_ABOUT = 2;
-constexpr UINT SHOW_FOR = 6000;
-
-class CLookAbout : public CDialog
-{
-public:
-    explicit CLookAbout(CWnd* pParent) : CDialog(IDD_ABOUT, pParent) {}
-
-protected:
-    BOOL OnInitDialog() override
-    {
-        CDialog::OnInitDialog();
-        SetTimer(IDT_END, SHOW_FOR);
-        return TRUE;
-    }
-    void OnTimer(UINT_PTR) { EndDialog(IDOK); }
-
-    DECLARE_MESSAGE_MAP()
-};
-
-// clang-format off
-BEGIN_MESSAGE_MAP(CLookAbout, CDialog)
-    MessageEntry(WM_TIMER, &CLookAbout::OnTimer),
-END_MESSAGE_MAP();
-// clang-format on
+constexpr UINT_PTR IDT_ABOUT = 1;
 
 class CLookPanel : public CDialog
 {
@@ -79,17 +54,17 @@ protected:
         m_prgLevel2.SetRange(0, 32767);
         m_prgLevel2.SetPos(12000);
         ::EnableWindow(::GetDlgItem(m_hWnd, IDC_OFF), FALSE);
-        SetTimer(m_bAbout ? IDT_ABOUT : IDT_END, m_bAbout ? 500 : SHOW_FOR);
+        // The About box opens once the panel is up, as it does from the panel's menu.
+        if (m_bAbout)
+            SetTimer(IDT_ABOUT, 500);
         return TRUE;
     }
 
     void OnTimer(UINT_PTR nId)
     {
         KillTimer(nId);
-        if (nId == IDT_ABOUT) {
-            CLookAbout about(this);
-            about.DoModal();
-        }
+        CDialog about(IDD_ABOUT, this);
+        about.DoModal();
         EndDialog(0);
     }
 
