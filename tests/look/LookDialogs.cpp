@@ -54,7 +54,7 @@ protected:
         m_prgLevel2.SetRange(0, 32767);
         m_prgLevel2.SetPos(12000);
         ::EnableWindow(::GetDlgItem(m_hWnd, IDC_OFF), FALSE);
-        // The About box opens once the panel is up, as it does from the panel's menu.
+        // The About box opens once the panel is up, as it does from the panel's version button.
         if (m_bAbout)
             SetTimer(IDT_ABOUT, 500);
         return TRUE;
