@@ -2,7 +2,8 @@
 // let go of. Callers on other threads (the driver's callback, a device's worker) pair every
 // Enter with a Leave and touch the guarded object only between them, and only when Enter said
 // it is still there; its owner withdraws it, and once Withdraw has returned no caller is
-// inside or will be, so the object may go.
+// inside or will be, so the object may go. Windows' kernel calls this rundown protection
+// (acquire, release, wait for rundown).
 #pragma once
 
 #include <atomic>

@@ -182,7 +182,9 @@ protected:
     // Beyond the device's own state: what the driver's callback reaches (set while the
     // platform device is open), and who else still reaches the object.
     CWaveRoute* m_pRoute;
-    std::atomic<int> m_nReachers;  // the owner and each worker whose function has not returned
+    // A reference count of the threads that can still reach the device: the owner and each
+    // worker whose function has not returned.
+    std::atomic<int> m_nReachers;
     void (*m_pfnDelete)(CWaveDevice*);
 };
 

@@ -5,7 +5,8 @@
 //
 // Holders: the device, from Open until it detaches (a successful Close, or its destruction),
 // and the driver, from the successful platform open until its close notice, its last call.
-// The last holder frees the route, with the buffers parked in it.
+// The last holder frees the route, with the buffers parked in it: a reference-counted
+// callback context.
 #pragma once
 
 #include "platform/win32.h"
@@ -34,7 +35,7 @@ public:
 
     // The memory of a buffer that the driver still holds when its owner lets go of it (its
     // device could not take it back): freed with the route, once the driver has let go of
-    // everything, and never unprepared.
+    // everything, and never unprepared. A deferred free.
     void Park(WAVEHDR* pHeader);
 
 private:
