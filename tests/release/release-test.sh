@@ -7,12 +7,43 @@
 # program may hold the path of its copy, the program in the zip must be TESTED_EXE (the one
 # the Windows tests run), and the zip must hold the program, the readme in code page 932 with
 # CRLF line ends, which names every control and message the program shows, and the notices.
+# First, the program imports nothing newer than the Windows the readmes state.
 set -euo pipefail
 src=$1 tested=$2 work=$3
 start=$(date +%s)
 
 fail() { echo "release-test: $*" >&2; exit 1; }
 [ -f "$tested" ] || fail "no tested program $tested: build the win32 tree first"
+
+# The oldest Windows the program starts on is the newest Windows among its imports: the
+# loader refuses a program that imports a function its system lacks. Each import must be in
+# windows-imports.txt with the version that brought it, and the newest of them must be the
+# version that the list, README.md and the readme state.
+imports_list=$(dirname "$0")/windows-imports.txt
+objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
+stated=$(sed -n 's/^oldest  *//p' "$imports_list")
+rank() { case $1 in 2000) echo 50;; XP) echo 51;; Vista) echo 60;; 7) echo 61;; 8) echo 62;; 8.1) echo 63;; 10) echo 100;; *) echo 0;; esac; }
+[ "$(rank "$stated")" != 0 ] || fail "windows-imports.txt states no known oldest Windows: \"$stated\""
+imports=$("$objdump" -p "$tested" | awk '
+  /^The Import Tables/ { on = 1 } /^PE File Base Relocations|^The Export Tables/ { on = 0 }
+  on && /DLL Name:/ { dll = tolower($3) }
+  on && /^\t[0-9a-f]+\t +[0-9]+ +[A-Za-z_]/ { print dll, $3 }')
+[ "$(wc -l <<<"$imports")" -ge 100 ] || fail "read too few imports from $tested: $imports"
+newest=2000 newest_by=
+while read -r dll name version; do
+  [ "$version" != - ] || fail "$dll $name is imported but not in windows-imports.txt: add it with the Windows that brought it and its source"
+  [ "$(rank "$version")" != 0 ] || fail "windows-imports.txt: unknown Windows \"$version\" for $name"
+  [ "$(rank "$version")" -le "$(rank "$stated")" ] \
+    || fail "$dll $name needs Windows $version, newer than the stated Windows $stated"
+  if [ "$(rank "$version")" -gt "$(rank "$newest")" ]; then newest=$version newest_by=$name
+  elif [ "$version" = "$newest" ]; then newest_by+=" $name"; fi
+done < <(awk 'NR == FNR { if ($1 !~ /^#/) version[$1 " " $2] = $3; next }
+                { print $1, $2, ($1 " " $2 in version) ? version[$1 " " $2] : "-" }' \
+           "$imports_list" - <<<"$imports")
+[ "$newest" = "$stated" ] || fail "the newest import needs only Windows $newest ($newest_by): state that, not $stated"
+grep -q -F "Windows $stated" "$src/README.md" || fail "README.md does not state Windows $stated"
+grep -q -F "Windows $stated" "$src/release/readme.txt" || fail "release/readme.txt does not state Windows $stated"
+echo "release-test: $(wc -l <<<"$imports") imports, the newest for Windows $stated:$newest_by"
 
 rm -rf "$work"
 a=$work/a/src
