@@ -46,30 +46,122 @@ if ((${#need[@]})); then
   install "${need[@]}"
 fi
 
-# The shipped program is 32-bit: wine32 runs it, on a kernel that executes 32-bit code. On one
-# that refuses it (scripts/runs-32bit.sh), wine32 could not start, and the 64-bit build stands in.
-# It stands in too where the archive cannot give wine32 (its i386 libraries must have the very
-# versions of the 64-bit ones installed): that is said here and in the summary of every test run
-# (scripts/wine32-runs.sh), not taken for a failure of the project.
+# The shipped program is 32-bit: wine32 runs it, where this machine executes 32-bit code. A kernel
+# may refuse it (booted without ia32 emulation: "Exec format error"); then QEMU's user-mode
+# emulation runs it: QEMU 10 from the backports suite (bookworm's QEMU 7.2 spends some 45 s probing
+# the address space before each Wine process starts), registered with the kernel's binfmt_misc for
+# i386 programs until the next boot. SORVANTA_EMULATE_32BIT=1 asks for the emulation on a kernel
+# that runs 32-bit code itself (the entry takes precedence over the kernel's own loader). Where
+# neither is to be had (a container that may not mount or write binfmt_misc), the 64-bit build
+# stands in for the shipped one: said here and in the summary of every test run.
 here=$(cd "$(dirname "$0")" && pwd)
-runs_32bit=0
-"$here/runs-32bit.sh" || runs_32bit=$?
-case $runs_32bit in
-  0)
-    if [ -n "$(missing wine32:i386)" ]; then
-      if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        echo "install-deps: adding the i386 architecture"
-        $sudo dpkg --add-architecture i386
-        updated=0
-      fi
-      echo "install-deps: installing wine32:i386"
-      install wine32:i386 || echo "install-deps: WARNING: wine32 could not be installed; the shipped" \
-        "32-bit program cannot run here, and the tests run the 64-bit build in its place"
+warn() { echo "install-deps: WARNING: $*; the tests run the 64-bit build in place of the shipped 32-bit one" >&2; }
+
+binfmt=/proc/sys/fs/binfmt_misc
+qemu=/usr/bin/qemu-i386
+# The i386 ELF header (32-bit, little-endian, an executable or shared object for machine 3) and
+# the mask of the bytes that may vary, as QEMU's own binfmt configuration has them.
+i386_magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+i386_mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+
+set_up_emulation() {  # returns non-zero, after a warning, where it cannot be set up
+  if [ ! -w "$binfmt/register" ]; then
+    $sudo mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null ||
+      { warn "binfmt_misc cannot be mounted here, so 32-bit programs cannot be emulated"; return 1; }
+  fi
+  local major
+  major=$("$qemu" --version 2>/dev/null | sed -n '1s/.* version \([0-9]*\).*/\1/p')
+  if [ "${major:-0}" -lt 8 ]; then
+    if ! grep -rqs '^[^#]*bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+      echo "install-deps: adding the bookworm-backports suite (only QEMU is taken from it)"
+      printf '%s\n' 'Types: deb' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm-backports' \
+        'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' |
+        $sudo tee /etc/apt/sources.list.d/sorvanta-backports.sources >/dev/null
+      updated=0
     fi
-    ;;
-  3) echo "install-deps: this kernel cannot execute 32-bit code; wine32 is left out" ;;
+    echo "install-deps: installing QEMU's user-mode emulation from bookworm-backports"
+    install qemu-user-static/bookworm-backports || { warn "QEMU could not be installed"; return 1; }
+    # A registration opened the interpreter then (flag F): one made before holds the old binary.
+    [ -e "$binfmt/sorvanta-i386" ] && echo -1 | $sudo tee "$binfmt/sorvanta-i386" >/dev/null
+  fi
+  if [ ! -e "$binfmt/sorvanta-i386" ]; then
+    echo "install-deps: registering $qemu for i386 programs with binfmt_misc (until the next boot)"
+    # F: the kernel opens the interpreter now, so it runs in any mount namespace or chroot;
+    # P: the program's own argv[0] reaches it.
+    printf ':sorvanta-i386:M::%s:%s:%s:FP\n' "$i386_magic" "$i386_mask" "$qemu" |
+      $sudo tee "$binfmt/register" >/dev/null ||
+      { warn "binfmt_misc refused the entry for QEMU"; return 1; }
+  fi
+  [ "$(cat "$binfmt/status")" = enabled ] || echo 1 | $sudo tee "$binfmt/status" >/dev/null
+}
+
+# wine32 beside the installed amd64 packages. Each package installed for both architectures must
+# stand at one version, which the archive's indexes do not always allow: its i386 security index
+# has been seen out of step with its Release file for days, so that the i386 copies could not
+# match amd64 ones at a security version, and apt's way out was to remove wine64, pulseaudio and
+# more. scripts/apt-same-versions.sh pins those packages to the newest version both architectures
+# hold; the plan is simulated first, a removal stops the set-up, and every move is printed.
+install_wine32() {
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "install-deps: adding the i386 architecture"
+    $sudo dpkg --add-architecture i386
+    updated=0
+  fi
+  [ $updated = 1 ] || { $sudo apt-get update -q || echo "install-deps: apt-get update failed for some indexes; going on with the rest"; updated=1; }
+  local prefs plan try request=(wine32:i386) removed version
+  prefs=$(mktemp)
+  "$here/apt-same-versions.sh" >"$prefs"
+  local apt=(apt-get -q -o "Dir::Etc::Preferences=$prefs" --no-install-recommends)
+  plan=$("${apt[@]}" -s install "${request[@]}" 2>&1) || true
+  # A package of one architecture only that needs the very version of a library that moves (a
+  # tool beside its library) would be removed: it moves too, to its newest version that stays.
+  for removed in $(awk '/^Remv / { print $2 }' <<<"$plan"); do
+    for version in $(apt-cache madison "$removed" | awk '{ print $3 }'); do
+      try=$("${apt[@]}" -s install "${request[@]}" "$removed=$version" 2>&1) || continue
+      grep -q "^Remv $removed " <<<"$try" && continue
+      request+=("$removed=$version")
+      plan=$try
+      break
+    done
+  done
+  if grep -q '^E: ' <<<"$plan" || grep -q '^Remv ' <<<"$plan"; then
+    rm -f "$prefs"
+    echo "install-deps: ERROR: wine32 cannot be installed without removing packages; apt's plan:" >&2
+    grep -E '^(Remv|E:| )' <<<"$plan" >&2
+    warn "wine32 was not installed"
+    return 1
+  fi
+  # Every installed package that moves: "Inst NAME [OLD] (NEW ...)".
+  sed -n 's/^Inst \([^ ]*\) \[\([^]]*\)\] (\([^ ]*\) .*/\1 \2 \3/p' <<<"$plan" |
+    while read -r package old new; do
+      if dpkg --compare-versions "$new" lt "$old"; then
+        echo "install-deps: moving $package from $old down to $new: the i386 indexes lack $old and anything newer"
+      else
+        echo "install-deps: moving $package from $old to $new"
+      fi
+    done
+  echo "install-deps: installing ${request[*]}"
+  DEBIAN_FRONTEND=noninteractive $sudo "${apt[@]}" -y --allow-downgrades install "${request[@]}" || { rm -f "$prefs"; warn "wine32 could not be installed"; return 1; }
+  rm -f "$prefs"
+}
+
+force_emulation=${SORVANTA_EMULATE_32BIT:-0}
+how=$("$here/runs-32bit.sh") && runs=0 || runs=$?
+case $runs in
+  0 | 3) ;;
   *) exit 1 ;;
 esac
+if [ $runs = 3 ] || { [ "$force_emulation" = 1 ] && [ "$how" = natively ]; }; then
+  [ $runs = 3 ] && echo "install-deps: this kernel cannot execute 32-bit code; emulating it with QEMU"
+  if set_up_emulation; then
+    how=$("$here/runs-32bit.sh") && runs=0 || runs=$?
+    [ $runs = 0 ] || warn "a 32-bit program still does not run with QEMU registered"
+  fi
+fi
+if [ $runs = 0 ]; then
+  echo "install-deps: 32-bit programs run here $how"
+  [ -z "$(missing wine32:i386)" ] || install_wine32 || true
+fi
 
 # Japanese texts render only under a Japanese locale (the ANSI code page becomes 932).
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf8$'; then

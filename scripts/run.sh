@@ -2,8 +2,9 @@
 # Runs the program under Wine for a person: the README's `make run`.
 #   scripts/run.sh
 # Installs what it needs (scripts/install-deps.sh) and builds the program that ships, the
-# 32-bit sorvanta.exe, which wine32 runs (where wine32 cannot run, scripts/wine32-runs.sh says
-# why and the 64-bit build stands in for it).
+# 32-bit sorvanta.exe, which wine32 runs, natively or emulated by QEMU where the kernel refuses
+# 32-bit code (where wine32 cannot run at all, scripts/wine32-runs.sh says why and the 64-bit
+# build stands in for it).
 #
 # With a display and a sound server of the user's own (DISPLAY answers, and pactl reaches a
 # PulseAudio or PipeWire server) it starts the program there, in RUN_OUT/work (default
@@ -24,6 +25,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${RUN_OUT:-$root/out}
 if why=$("$root/scripts/wine32-runs.sh"); then
+  echo "run: the 32-bit program runs here $why"
   tree=win32 toolchain=mingw-i686
 else
   echo "run: the 32-bit program cannot run here ($why); the 64-bit build stands in for it" >&2

@@ -8,9 +8,11 @@
 #               end-to-end tests of the program
 #   win64       the 64-bit Windows build, warnings as errors; under wine64 its unit and
 #               conformance tests
-# Only a machine where wine32 cannot run (scripts/wine32-runs.sh: a kernel that refuses 32-bit
-# code, or a wine32 the set-up could not install) leaves the i686 build unrun; the end-to-end
-# tests then run on the x86_64 build instead, and the summary says why.
+# The i686 build runs natively or, where the kernel refuses 32-bit code, emulated by QEMU
+# (scripts/install-deps.sh sets that up), and the summary says which. Only a machine where wine32
+# cannot run at all (scripts/wine32-runs.sh: no emulation to be had, or a wine32 the set-up could
+# not install) leaves it unrun; the end-to-end tests then run on the x86_64 build instead, and
+# the summary says why.
 # Ends with one summary line per suite (per test for each Windows build and word size); the
 # exit status is non-zero if anything failed.
 set -uo pipefail
@@ -32,7 +34,7 @@ configure host  -DCMAKE_BUILD_TYPE=RelWithDebInfo || exit 1
 configure asan  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVANTA_SANITIZER=address || exit 1
 configure tsan  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVANTA_SANITIZER=thread || exit 1
 runs_32bit=0
-why_not_32bit=$("$root/scripts/wine32-runs.sh") || runs_32bit=$?
+how_32bit=$("$root/scripts/wine32-runs.sh") || runs_32bit=$?
 case $runs_32bit in
   0) e2e_on=win32 ;;
   3) e2e_on=win64 ;;
@@ -71,7 +73,7 @@ windows_lines=()
 windows_summary() {  # LOG LABEL
   awk -v label="$2" '/Test +#[0-9]+: / {
       sub(/.*Test +#[0-9]+: /, ""); name = $1; sub(/^[^ ]+ \.*/, ""); gsub(/^ +| +$/, "")
-      printf "%-18s %-18s %s\n", label, name, $0 }' "$1"
+      printf "%s %-18s %s\n", label, name, $0 }' "$1"
 }
 for name in host asan tsan win32 win64; do
   [ "${result[$name]}" = "built" ] || { status=1; continue; }
@@ -87,11 +89,11 @@ for name in host asan tsan win32 win64; do
     status=1
   fi
   case $name in
-    win32) windows_lines+=("$(windows_summary "$log" "i686 under Wine:")") ;;
+    win32) windows_lines+=("$(windows_summary "$log" "i686 under Wine ($how_32bit):")") ;;
     win64) windows_lines+=("$(windows_summary "$log" "x86_64 under Wine:")") ;;
   esac
 done
-[ "$runs_32bit" = 0 ] || windows_lines=("i686 under Wine: not run, $why_not_32bit" "${windows_lines[@]}")
+[ "$runs_32bit" = 0 ] || windows_lines=("i686 under Wine: not run, $how_32bit" "${windows_lines[@]}")
 
 # The release zip (scripts/dist.sh), built from two copies of the source: the win32 tree's test.
 order+=(release); result[release]="FAILED"; echo "=== test release"

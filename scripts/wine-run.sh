@@ -4,7 +4,8 @@
 #   wine-run.sh COMMAND ARGS...       one of Wine's own programs (reg, explorer, wineboot ...)
 # The prefix is made by wine64 and runs programs of both word sizes; a 64-bit program that
 # starts a 32-bit one (Wine's explorer starting the panel on a desktop, say) gets wine32 from
-# Wine itself. wine32 needs a kernel that executes 32-bit code (scripts/runs-32bit.sh).
+# Wine itself. wine32 needs a machine that executes 32-bit code, natively or through QEMU's
+# user-mode emulation that the set-up registers where the kernel refuses it (scripts/runs-32bit.sh).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 export WINEPREFIX=${WINEPREFIX:-$here/../build/wineprefix}
@@ -61,6 +62,27 @@ if [ ! -f "$WINEPREFIX/.settings-1" ]; then
       touch "$WINEPREFIX/.settings-1"
     fi
   ) 9>"$WINEPREFIX.lock"
+fi
+# A prefix made while wine32 was missing has no 32-bit half (its syswow64 is empty), and every
+# i686 program in it would fail with "could not load kernel32.dll", started directly or by a
+# 64-bit one (explorer's desktop). Wine fills that half in when it updates the prefix, which it
+# does only when the time stamp of its last update is gone.
+half32=$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll
+if [ ! -f "$half32" ] && [ -x /usr/lib/wine/wine ] && "$here/runs-32bit.sh" >/dev/null 2>&1; then
+  (
+    flock 9
+    if [ ! -f "$half32" ]; then
+      echo "wine-run: the prefix $WINEPREFIX has no 32-bit half (made before wine32 was installed); adding it" >&2
+      rm -f "$WINEPREFIX/.update-timestamp"
+      WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64 wineboot --update >/dev/null 2>&1 || true
+      /usr/lib/wine/wineserver64 -w || true
+    fi
+  ) 9>"$WINEPREFIX.lock"
+fi
+if [ "$loader" = /usr/lib/wine/wine ] && [ ! -f "$half32" ]; then
+  echo "wine-run: the prefix $WINEPREFIX cannot run 32-bit programs (no syswow64/kernel32.dll);" \
+    "check that scripts/wine32-runs.sh says the i686 build can run, then remove the prefix to have it made again" >&2
+  exit 1
 fi
 # Wine finds the loader of the other word size from this name (wine64 less its "64").
 export WINELOADER=/usr/lib/wine/wine64

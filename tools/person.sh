@@ -25,7 +25,8 @@
 
 person_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 person_root=$(cd "$person_here/.." && pwd)
-# The shipped i686 build, or its x86_64 stand-in where the kernel cannot execute 32-bit code.
+# The shipped i686 build (natively or emulated by QEMU), or its x86_64 stand-in where wine32
+# cannot run at all (scripts/wine32-runs.sh).
 if "$person_root/scripts/wine32-runs.sh" >/dev/null; then person_build=win32; else person_build=win64; fi
 PERSON_PROGRAM=${PERSON_PROGRAM:-$person_root/build/$person_build/sorvanta.exe}
 PERSON_PROBE=${PERSON_PROBE:-$person_root/build/$person_build/tools/probe.exe}
