@@ -33,6 +33,31 @@ const ToolTip TOOLTIPS[] = {
     {IDC_ECHO, "エコーの強さ"}, {IDC_DELAY, "エコーするまでの時間"},
 };
 
+// The letter of each label with the control that the label names. The dialog manager would hand
+// a label's letter on to the next control in tab order after the label, and in the template
+// every label comes after all the controls.
+struct LabelKey
+{
+    char cLetter;
+    int nId;
+};
+
+const LabelKey LABEL_KEYS[] = {
+    {'I', IDC_INDEVICE}, {'O', IDC_OUTDEVICE}, {'R', IDC_RATE},
+    {'T', IDC_TIME},     {'P', IDC_ECHO},      {'D', IDC_DELAY},
+};
+
+bool IsMnemonicKey(HWND hwndDialog, MSG* pMsg)
+{
+    if (pMsg->message != WM_SYSCHAR && pMsg->message != WM_CHAR)
+        return false;
+    if (pMsg->hwnd != hwndDialog && !::IsChild(hwndDialog, pMsg->hwnd))
+        return false;
+    return pMsg->message == WM_SYSCHAR || !(::SendMessageA(pMsg->hwnd, WM_GETDLGCODE, pMsg->wParam,
+                                                           reinterpret_cast<LPARAM>(pMsg)) &
+                                            (DLGC_WANTCHARS | DLGC_WANTMESSAGE));
+}
+
 // A stored number as the C runtime's atoi reads it: leading blanks, a sign, then digits up to
 // the first other character; no digits give 0. Past the limits of int it saturates, where a
 // plain conversion would overflow.
@@ -190,6 +215,25 @@ BOOL CEchoPanel::OnInitDialog()
     RestoreSettings();
     SetTimer(IDT_LEVEL, LEVEL_TICK_MS);
     return TRUE;
+}
+
+// A key the dialog manager takes as a mnemonic: a letter with Alt, or a plain one while the focus
+// is on a control that does not take characters itself (a button, the check box). A label's
+// letter moves the focus to the control the label names, as the dialog manager moves it; every
+// other key goes on to the dialog manager.
+BOOL CEchoPanel::PreTranslateMessage(MSG* pMsg)
+{
+    if (IsMnemonicKey(m_hWnd, pMsg)) {
+        const int cLetter = std::toupper(static_cast<unsigned char>(pMsg->wParam));
+        for (const LabelKey& key : LABEL_KEYS) {
+            if (key.cLetter == cLetter) {
+                SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(m_hWnd, key.nId)),
+                            TRUE);
+                return TRUE;
+            }
+        }
+    }
+    return CDialog::PreTranslateMessage(pMsg);
 }
 
 // The ranges are set before: a stored number outside its range comes to its nearest bound.

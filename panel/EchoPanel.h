@@ -73,6 +73,8 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    // The labels' letters go to the controls they name.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
     void OnOK() override;
     void OnCancel() override;
 

@@ -324,6 +324,40 @@ TEST_F(Window, AfterOnOffOrAFailedStartTheKeyboardStillWorks)
     }
 }
 
+// Each label's letter goes to the control the label names, though every label comes after all
+// the controls in the template; a button's letter presses it. A plain letter does the same
+// where the dialog manager takes it as a mnemonic: with the focus on a button.
+TEST_F(Window, EveryMnemonicReachesItsControl)
+{
+    UseDevices({});
+    WriteSettings("RATE=8000\r\n");
+    Open();
+    const std::pair<char, int> labels[] = {{'O', IDC_OUTDEVICE}, {'R', IDC_RATE},
+                                           {'T', IDC_TIME},      {'P', IDC_ECHO},
+                                           {'D', IDC_DELAY},     {'I', IDC_INDEVICE}};
+    for (const auto& [cLetter, nId] : labels) {
+        ASSERT_TRUE(sim::PressKey(cLetter, sim::KEY_ALT));
+        EXPECT_EQ(sim::Focus(), Item(nId)) << "Alt+" << cLetter;
+    }
+    ASSERT_TRUE(sim::PressKey('S', sim::KEY_ALT));
+    EXPECT_EQ(sim::CheckState(Item(IDC_STEREO)), 1);
+    ASSERT_TRUE(sim::PressKey('N', sim::KEY_ALT));
+    EXPECT_TRUE(IsOn());
+    ASSERT_TRUE(sim::PressKey('F', sim::KEY_ALT));
+    EXPECT_FALSE(IsOn());
+    ASSERT_EQ(sim::Focus(), Item(IDC_ON));
+    ASSERT_TRUE(sim::PressKey('P'));
+    EXPECT_EQ(sim::Focus(), Item(IDC_ECHO)) << "a plain letter from a button";
+    ASSERT_TRUE(sim::PressKey(VK_UP));
+    EXPECT_EQ(Position(IDC_ECHO_SPIN), 1) << "the arrow keys of the strength's display";
+    ASSERT_TRUE(sim::PressKey('A', sim::KEY_ALT));
+    ASSERT_NE(sim::FindTopLevel("バージョン情報"), nullptr);
+    ASSERT_TRUE(sim::PressKey(VK_ESCAPE));
+    ASSERT_TRUE(sim::PressKey('X', sim::KEY_ALT));
+    EXPECT_FALSE(sim::Exists(m_hwnd));
+    EXPECT_EQ(m_pUi->Join(), 0u);
+}
+
 TEST_F(Window, TooltipsNameTheButtonsTheRateAndTheDisplaysAndNothingElse)
 {
     Open();
