@@ -54,7 +54,7 @@ void CEchoWaveIn::OnOpen()
         pBuffer = new (std::nothrow) CWaveBuffer;
         // A buffer that is not prepared only makes its writes fail.
         if (pBuffer && m_pWaveOut)
-            pBuffer->Prepare(m_pWaveOut, m_pPanel->m_nBufferFrames);
+            pBuffer->PrepareOut(m_pWaveOut, m_pPanel->m_nBufferFrames);
     }
     m_nOutBuf = 0;
     m_nEchoLevel = m_pPanel->m_nEchoLevel;

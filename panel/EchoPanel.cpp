@@ -28,15 +28,35 @@ struct ToolTip
 };
 
 const ToolTip TOOLTIPS[] = {
-    {IDC_ON, "再生を開始する"},
-    {IDC_RATE, "サンプリング周波数"},
-    {IDC_OFF, "再生を停止する"},
-    {IDC_EXIT, "終了"},
-    {IDC_VERSION, "バージョン情報"},
-    {IDC_TIME, "発音までの時間"},
-    {IDC_ECHO, "エコーの強さ"},
-    {IDC_DELAY, "エコーするまでの時間"},
+    {IDC_ON, "再生を開始する"}, {IDC_RATE, "サンプリング周波数"},    {IDC_OFF, "再生を停止する"},
+    {IDC_EXIT, "終了"},         {IDC_VERSION, "バージョン情報"},     {IDC_TIME, "発音までの時間"},
+    {IDC_ECHO, "エコーの強さ"}, {IDC_DELAY, "エコーするまでの時間"},
 };
+
+// The letter of each label with the control that the label names. The dialog manager would hand
+// a label's letter on to the next control in tab order after the label, and in the template
+// every label comes after all the controls.
+struct LabelKey
+{
+    char cLetter;
+    int nId;
+};
+
+const LabelKey LABEL_KEYS[] = {
+    {'I', IDC_INDEVICE}, {'O', IDC_OUTDEVICE}, {'R', IDC_RATE},
+    {'T', IDC_TIME},     {'P', IDC_ECHO},      {'D', IDC_DELAY},
+};
+
+bool IsMnemonicKey(HWND hwndDialog, MSG* pMsg)
+{
+    if (pMsg->message != WM_SYSCHAR && pMsg->message != WM_CHAR)
+        return false;
+    if (pMsg->hwnd != hwndDialog && !::IsChild(hwndDialog, pMsg->hwnd))
+        return false;
+    return pMsg->message == WM_SYSCHAR || !(::SendMessageA(pMsg->hwnd, WM_GETDLGCODE, pMsg->wParam,
+                                                           reinterpret_cast<LPARAM>(pMsg)) &
+                                            (DLGC_WANTCHARS | DLGC_WANTMESSAGE));
+}
 
 // A stored number as the C runtime's atoi reads it: leading blanks, a sign, then digits up to
 // the first other character; no digits give 0. Past the limits of int it saturates, where a
@@ -134,7 +154,8 @@ CEchoPanel::CEchoPanel(CWnd* pParent)
       m_nOutDevice(-1),
       m_bStereo(FALSE),
       m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_PANEL))),
-      m_bStarting(false)
+      m_bChanging(false),
+      m_bSessionEnded(false)
 {
 }
 
@@ -196,6 +217,25 @@ BOOL CEchoPanel::OnInitDialog()
     return TRUE;
 }
 
+// A key the dialog manager takes as a mnemonic: a letter with Alt, or a plain one while the focus
+// is on a control that does not take characters itself (a button, the check box). A label's
+// letter moves the focus to the control the label names, as the dialog manager moves it; every
+// other key goes on to the dialog manager.
+BOOL CEchoPanel::PreTranslateMessage(MSG* pMsg)
+{
+    if (IsMnemonicKey(m_hWnd, pMsg)) {
+        const int cLetter = std::toupper(static_cast<unsigned char>(pMsg->wParam));
+        for (const LabelKey& key : LABEL_KEYS) {
+            if (key.cLetter == cLetter) {
+                SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(m_hWnd, key.nId)),
+                            TRUE);
+                return TRUE;
+            }
+        }
+    }
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
 // The ranges are set before: a stored number outside its range comes to its nearest bound.
 void CEchoPanel::RestoreSettings()
 {
@@ -240,12 +280,17 @@ void CEchoPanel::OnDestroy()
 // A logoff or shutdown (WM_QUERYENDSESSION gets the default answer, TRUE: the session may
 // end). The process ends when this returns, without WM_DESTROY, so the settings are saved here,
 // first, since the stop may meet a driver that takes longer than the system waits; what is
-// saved is the controls, which the stop does not change.
+// saved is the controls, which the stop does not change. A pending restart is cancelled. The
+// message is sent, so it may come inside a start or stop (a wave open or close waits in a
+// cross-thread send, which handles it): that one finishes with the echo off.
 LRESULT CEchoPanel::OnEndSession(WPARAM bEnding, LPARAM)
 {
     if (bEnding) {
+        m_bSessionEnded = true;
+        KillTimer(IDT_RESTART);
         SaveSettings();
-        StopEcho();
+        if (!m_bChanging)
+            StopEcho();
     }
     return 0;
 }
@@ -300,13 +345,15 @@ BOOL CEchoPanel::OnNeedToolTipText(UINT, NMHDR* pHeader, LRESULT*)
 
 void CEchoPanel::StartEcho()
 {
-    if (m_bStarting)
+    if (m_bChanging || m_bSessionEnded)
         return;
-    m_bStarting = true;
+    m_bChanging = true;
     // A pending restart is done by this start: OFF afterwards means off.
     KillTimer(IDT_RESTART);
     OpenDevices();
-    m_bStarting = false;
+    m_bChanging = false;
+    if (m_bSessionEnded)
+        StopEcho();
 }
 
 // ON and OFF each disable the button that a click or its mnemonic has just given the focus,
@@ -357,8 +404,11 @@ void CEchoPanel::OpenDevices()
     m_pWaveIn->Start();
 }
 
+// Also the last step of a failed start, which is still under way afterwards.
 void CEchoPanel::StopEcho()
 {
+    const bool bChanging = m_bChanging;
+    m_bChanging = true;
     m_bRunning = FALSE;
     SwitchButtons(m_btnOn, m_btnOff);
 
@@ -385,6 +435,7 @@ void CEchoPanel::StopEcho()
     m_nLevel1 = 0;
     m_nLevel2 = 0;
     m_csLevels.Unlock();
+    m_bChanging = bChanging;
 }
 
 void CEchoPanel::RequestRestart()
@@ -392,7 +443,8 @@ void CEchoPanel::RequestRestart()
     m_nRestartCount = 2;
     if (m_bRunning) {
         StopEcho();
-        SetTimer(IDT_RESTART, RESTART_TICK_MS);
+        if (!m_bSessionEnded)  // it may have ended inside the stop
+            SetTimer(IDT_RESTART, RESTART_TICK_MS);
     }
 }
 

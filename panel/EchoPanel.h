@@ -73,6 +73,8 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    // The labels' letters go to the controls they name.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
     void OnOK() override;
     void OnCancel() override;
 
@@ -92,6 +94,10 @@ private:
     void RestoreSettings();
     void SaveSettings();
 
-    // StartEcho runs once at a time: from inside its own message box it does not run again.
-    bool m_bStarting;
+    // A start or stop is under way. The device calls of one, and its message boxes, handle
+    // messages that are sent to this thread (the end of the session): the panel starts or
+    // stops nothing from inside them, and the one under way finishes the work.
+    bool m_bChanging;
+    // The session has ended (WM_ENDSESSION): the echo stays off from now on.
+    bool m_bSessionEnded;
 };

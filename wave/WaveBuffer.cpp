@@ -1,22 +1,33 @@
 #include "wave/WaveBuffer.h"
 
 #include "wave/WaveBlock.h"
-#include "wave/WaveDevice.h"
+#include "wave/WaveIn.h"
+#include "wave/WaveOut.h"
 #include "wave/WaveRoute.h"
 
-CWaveBuffer::CWaveBuffer() : m_pHeader(nullptr), m_pDevice(nullptr) {}
+CWaveBuffer::CWaveBuffer() : m_pHeader(nullptr), m_pInDevice(nullptr), m_pOutDevice(nullptr) {}
 
 CWaveBuffer::~CWaveBuffer()
 {
     Release();
 }
 
-BOOL CWaveBuffer::Prepare(CWaveDevice* pDevice, DWORD nFrames)
+BOOL CWaveBuffer::PrepareIn(CWaveIn* pDevice, DWORD nFrames)
 {
-    m_pDevice = pDevice;
+    m_pInDevice = pDevice;
     const DWORD nBytes = (nFrames ? nFrames : 1024) * pDevice->m_wfx.nBlockAlign;
     m_pHeader = WaveBlock::Allocate(nBytes, reinterpret_cast<DWORD_PTR>(this));
-    return m_pHeader && pDevice->PrepareHeader(m_pHeader) == MMSYSERR_NOERROR;
+    return m_pHeader &&
+           waveInPrepareHeader(pDevice->m_hWaveIn, m_pHeader, sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
+}
+
+BOOL CWaveBuffer::PrepareOut(CWaveOut* pDevice, DWORD nFrames)
+{
+    m_pOutDevice = pDevice;
+    const DWORD nBytes = (nFrames ? nFrames : 1024) * pDevice->m_wfx.nBlockAlign;
+    m_pHeader = WaveBlock::Allocate(nBytes, reinterpret_cast<DWORD_PTR>(this));
+    return m_pHeader && waveOutPrepareHeader(pDevice->m_hWaveOut, m_pHeader, sizeof(WAVEHDR)) ==
+                            MMSYSERR_NOERROR;
 }
 
 DWORD CWaveBuffer::NoticeDeadline()
@@ -33,20 +44,33 @@ void CWaveBuffer::Release(DWORD nNoticeDeadline)
     // notice, which may come after the reset, is waited for until the deadline. The clock, not
     // a count of sleeps: a Sleep(1) lasts a tick of the system timer, 15.625 ms by default. The
     // difference is signed, as the tick count wraps.
-    const BOOL bOpen = m_pDevice && m_pDevice->IsOpen();
-    if (bOpen && IsQueued())
-        m_pDevice->ResetDevice();
+    const HWAVEIN hIn = m_pInDevice ? m_pInDevice->m_hWaveIn : nullptr;
+    const HWAVEOUT hOut = m_pOutDevice ? m_pOutDevice->m_hWaveOut : nullptr;
+    if (hIn && IsQueued())
+        waveInReset(hIn);
+    else if (hOut && IsQueued())
+        waveOutReset(hOut);
     while (!IsQueued() && IsNoticeOwed() && static_cast<LONG>(nNoticeDeadline - GetTickCount()) > 0)
         Sleep(1);
     if (!IsQueued() && !IsNoticeOwed()) {
-        if (bOpen)
-            m_pDevice->UnprepareHeader(m_pHeader);
+        if (hIn)
+            waveInUnprepareHeader(hIn, m_pHeader, sizeof(WAVEHDR));
+        else if (hOut)
+            waveOutUnprepareHeader(hOut, m_pHeader, sizeof(WAVEHDR));
         WaveBlock::Of(m_pHeader)->Free();
-    } else if (m_pDevice && m_pDevice->m_pRoute) {
-        m_pDevice->m_pRoute->Park(m_pHeader);
+    } else if (CWaveRoute* pRoute = Route()) {
+        pRoute->Park(m_pHeader);
     }
     m_pHeader = nullptr;
-    m_pDevice = nullptr;
+    m_pInDevice = nullptr;
+    m_pOutDevice = nullptr;
+}
+
+CWaveRoute* CWaveBuffer::Route() const
+{
+    if (m_pInDevice)
+        return m_pInDevice->m_pRoute;
+    return m_pOutDevice ? m_pOutDevice->m_pRoute : nullptr;
 }
 
 BOOL CWaveBuffer::IsNoticeOwed() const
@@ -71,5 +95,6 @@ BOOL CWaveBuffer::IsQueued() const
 
 void CWaveBuffer::ForgetDevice()
 {
-    m_pDevice = nullptr;
+    m_pInDevice = nullptr;
+    m_pOutDevice = nullptr;
 }

@@ -3,7 +3,9 @@
 
 #include "platform/win32.h"
 
-class CWaveDevice;
+class CWaveIn;
+class CWaveOut;
+class CWaveRoute;
 
 // How long a close waits for the driver's notices of buffers it has already returned (a driver
 // may call back after its reset has returned).
@@ -22,7 +24,8 @@ public:
 
     // Allocate nFrames frames (0: 1024) in the format of an open capture or playback device and
     // prepare the header with its handle; non-zero when the platform prepared it.
-    BOOL Prepare(CWaveDevice* pDevice, DWORD nFrames);
+    BOOL PrepareIn(CWaveIn* pDevice, DWORD nFrames);
+    BOOL PrepareOut(CWaveOut* pDevice, DWORD nFrames);
     // Unprepare against the device (still open) and free. A buffer the device still holds is
     // taken back first, by a reset of the device; should even that fail, its memory is left to
     // the device's route, which frees it once the driver has let go of the device. So is a
@@ -43,7 +46,11 @@ public:
 
 private:
     BOOL IsNoticeOwed() const;
+    // Where a buffer the driver still holds goes: the route of the device it was prepared for.
+    CWaveRoute* Route() const;
 
     WAVEHDR* m_pHeader;  // of a WaveBlock
-    CWaveDevice* m_pDevice;
+    // At most one is set: the device the header is prepared for.
+    CWaveIn* m_pInDevice;
+    CWaveOut* m_pOutDevice;
 };

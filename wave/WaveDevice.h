@@ -97,19 +97,12 @@ public:
     // (it may be inside OnBuffer, and will be until it ends).
     BOOL IsReachedByWorker() const { return m_nReachers.load() > 1; }
 
+    // Hooks; the derived devices add OnBuffer.
     virtual void OnOpen();   // end of a successful Open
     virtual void OnClose();  // the platform device has been closed
 
 protected:
     friend class CWaveBuffer;
-
-    // What a buffer prepared for the device does with the platform device, whose handle is the
-    // derived device's own.
-    virtual BOOL IsOpen() const = 0;
-    virtual MMRESULT PrepareHeader(WAVEHDR* pHeader) = 0;
-    virtual void UnprepareHeader(WAVEHDR* pHeader) = 0;
-    // Returns every buffer the device holds.
-    virtual void ResetDevice() = 0;
 
     // The opening steps before the platform open: TRUE to go on, with m_wfx filled and a new
     // route in m_pRoute; FALSE with the reason in m_nError.

@@ -51,7 +51,7 @@ BOOL CWaveIn::Open(UINT nDevice, DWORD nRate, WORD nBits, BOOL bStereo, DWORD nF
     for (CWaveBuffer*& pBuffer : m_pBuffer) {
         pBuffer = new (std::nothrow) CWaveBuffer;
         if (pBuffer)
-            pBuffer->Prepare(this, nFrames);
+            pBuffer->PrepareIn(this, nFrames);
     }
     StartWorker(m_pThread, &WaveInThreadProc, this);
     OnOpen();
@@ -127,21 +127,6 @@ BOOL CWaveIn::Close()
     }
     OnClose();
     return 1;
-}
-
-MMRESULT CWaveIn::PrepareHeader(WAVEHDR* pHeader)
-{
-    return waveInPrepareHeader(m_hWaveIn, pHeader, sizeof(WAVEHDR));
-}
-
-void CWaveIn::UnprepareHeader(WAVEHDR* pHeader)
-{
-    waveInUnprepareHeader(m_hWaveIn, pHeader, sizeof(WAVEHDR));
-}
-
-void CWaveIn::ResetDevice()
-{
-    waveInReset(m_hWaveIn);
 }
 
 void CWaveIn::OnBuffer(CWaveBuffer*) {}

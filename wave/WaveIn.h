@@ -26,12 +26,8 @@ public:
 protected:
     template <class TDevice>
     friend void DeleteWaveDevice(TDevice* pDevice);
+    friend class CWaveBuffer;  // prepares its header with m_hWaveIn
     void Dismiss(void (*pfnDelete)(CWaveDevice*)) { CWaveDevice::Dismiss(m_pThread, pfnDelete); }
-
-    BOOL IsOpen() const override { return m_hWaveIn != nullptr; }
-    MMRESULT PrepareHeader(WAVEHDR* pHeader) override;
-    void UnprepareHeader(WAVEHDR* pHeader) override;
-    void ResetDevice() override;
 
     HWAVEIN m_hWaveIn;
     // Written by the user-interface thread only; the worker reads it without the lock.

@@ -78,21 +78,6 @@ BOOL CWaveOut::Close()
     return 1;
 }
 
-MMRESULT CWaveOut::PrepareHeader(WAVEHDR* pHeader)
-{
-    return waveOutPrepareHeader(m_hWaveOut, pHeader, sizeof(WAVEHDR));
-}
-
-void CWaveOut::UnprepareHeader(WAVEHDR* pHeader)
-{
-    waveOutUnprepareHeader(m_hWaveOut, pHeader, sizeof(WAVEHDR));
-}
-
-void CWaveOut::ResetDevice()
-{
-    waveOutReset(m_hWaveOut);
-}
-
 void CWaveOut::OnBuffer(CWaveBuffer*) {}
 
 void CALLBACK CWaveOut::WaveOutProc(HWAVEOUT, UINT uMsg, DWORD_PTR dwInstance, DWORD_PTR dwParam1,

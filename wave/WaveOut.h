@@ -1,6 +1,6 @@
 // The playback device: plays the buffers its user writes, in order, and hands each one the
 // driver has finished with to OnBuffer on its worker thread. It owns no buffers: its user
-// prepares them for it (CWaveBuffer::Prepare) and keeps them.
+// prepares them for it with PrepareOut and keeps them.
 #pragma once
 
 #include "wave/WaveDevice.h"
@@ -27,12 +27,8 @@ public:
 protected:
     template <class TDevice>
     friend void DeleteWaveDevice(TDevice* pDevice);
+    friend class CWaveBuffer;  // prepares its header with m_hWaveOut
     void Dismiss(void (*pfnDelete)(CWaveDevice*)) { CWaveDevice::Dismiss(m_pThread, pfnDelete); }
-
-    BOOL IsOpen() const override { return m_hWaveOut != nullptr; }
-    MMRESULT PrepareHeader(WAVEHDR* pHeader) override;
-    void UnprepareHeader(WAVEHDR* pHeader) override;
-    void ResetDevice() override;
 
     HWAVEOUT m_hWaveOut;
     CWinThread* m_pThread;

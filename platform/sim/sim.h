@@ -39,7 +39,8 @@ void InjectFault(const std::string& call, long long nResult, int nSkip = 0, int 
 int PendingFaults(const std::string& call);
 
 // What is alive in the world now. A test that ends with anything alive has leaked it.
-struct LiveCounts {
+struct LiveCounts
+{
     int nThreads = 0;           // threads the simulation runs (program and driver threads)
     int nHandles = 0;           // kernel handles open
     int nGlobalBlocks = 0;      // global memory blocks not freed
@@ -65,7 +66,8 @@ void ResetWorld();
 
 // A test's own door that a simulated thread can wait at (an OnBuffer hook made to hang, say):
 // the waiting thread counts as idle, and opens when the test opens it.
-class Gate {
+class Gate
+{
 public:
     Gate();
     ~Gate();
@@ -76,6 +78,7 @@ public:
     int Waiting() const;
 
 private:
+    friend struct GateWait;
     struct State;
     State* m_pState;
 };

@@ -21,6 +21,11 @@
 // the close call (which first delivers every notice still owed). By default a reset also returns
 // only once the notices of the buffers it returned have been delivered.
 //
+// Sent messages. waveInOpen, waveOutOpen, waveInClose and waveOutClose wait for winmm's own
+// thread in a cross-thread SendMessage, as Wine's do (a Windows driver may do the same): the
+// calling thread first handles the window messages other threads have sent it, and while a test
+// holds the call (HoldWaveCall) it handles those sent meanwhile.
+//
 // Misuse. Freeing memory that holds a queued header, or the data of one, is misuse; so is a wave
 // call made from inside a callback (on Windows it deadlocks), and queueing a capture header that
 // is still queued (Windows documents no refusal; Wine takes it twice).

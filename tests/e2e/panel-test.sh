@@ -255,5 +255,38 @@ check "the end of the session ends the program" ended
 check_eq "the settings file holds the new strength" "ECHO=3" "$(setting ECHO)"
 check_eq "and the rest" "$(expected_settings | sed 's/^ECHO=.*/ECHO=3/')" "$(settings)"
 
+# 7. The labels' letters, though every label comes after all the controls in the template: Alt+o
+#    gives the output list the focus and Down chooses its next device (the input device stays),
+#    Alt+p and Up raise the strength by one, and a plain letter does the same from a button;
+#    Esc ends the program, which writes the new choices.
+echo "--- 7. the labels' letters"
+# Hands on the keyboard: the pointer leaves the arrow that step 6 clicked. Under Wine an
+# up-down ignores the arrow keys while the pointer rests on one of its arrows (seen: Up then
+# left the strength as it was).
+xdotool mousemove 0 0
+person_start "$work"
+person_show
+input_before=$(selected_text 1002)
+next_output=$(seen_items 1003 | sed -n 2p)
+person_key alt+o
+check "alt+o gives the output list the focus" person_await 1003 seen_focus
+person_key Down
+output_shown() { seen_state | grep '^out '; }
+check "then Down chooses the next output device" person_await "out $next_output" output_shown
+check_eq "and the input device stays" "in $input_before" "$(seen_state | grep '^in ')"
+person_key alt+p
+check "alt+p gives the strength the focus" person_await 1011 seen_focus
+person_key Up
+check "then Up raises the strength by one" person_await "echo 4 4" echo_shown
+person_key Tab Tab
+check "Tab, Tab: the focus on ON" person_await 1000 seen_focus
+person_key t
+check "a plain t on a button gives the buffer time the focus" person_await 1010 seen_focus
+person_key Escape
+check "Esc ends the program" ended
+check_eq "the settings file holds the new output device" "OUTDEVICE=$next_output" "$(setting OUTDEVICE)"
+check_eq "the input device as it was" "INDEVICE=$input_before" "$(setting INDEVICE)"
+check_eq "and the new strength" "ECHO=4" "$(setting ECHO)"
+
 echo "panel test: $person_failures failed; screenshots $out/panel.png, $out/about.png"
 [ "$person_failures" -eq 0 ]

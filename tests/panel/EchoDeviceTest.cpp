@@ -80,8 +80,8 @@ TEST_F(EchoDevice, ABlockFillsItsPlaybackBufferExactly)
     ASSERT_TRUE(pIn->Open(0, 8000, 16, FALSE, 400));
     {
         CWaveBuffer input, output;
-        input.Prepare(pIn, 450);
-        output.Prepare(panel.m_pWaveOut, 400);
+        input.PrepareIn(pIn, 450);
+        output.PrepareOut(panel.m_pWaveOut, 400);
         auto* pIn16 = static_cast<int16_t*>(input.GetData());
         for (int i = 0; i < 450; ++i)
             pIn16[i] = static_cast<int16_t>(i + 1);

@@ -2,7 +2,9 @@
 // tooltips, its icon when minimised, and the ways it ends.
 #include "tests/panel/PanelFixture.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -27,9 +29,11 @@ TEST_F(Settings, TheFirstStartOffersTheFirstItemsAndTheLowestNumbers)
     EXPECT_EQ(Items(Item(IDC_INDEVICE)),
               (std::vector<std::string>{DEFAULT_DEVICE_TEXT, "Mic", "Line In"}));
     EXPECT_EQ(sim::List(Item(IDC_INDEVICE)).data, (std::vector<LPARAM>{-1, 0, 1}));
-    EXPECT_EQ(Items(Item(IDC_OUTDEVICE)), (std::vector<std::string>{DEFAULT_DEVICE_TEXT, "Speaker"}));
-    EXPECT_EQ(Items(Item(IDC_RATE)), (std::vector<std::string>{"8000", "11025", "16000", "22050",
-                                                               "32000", "44100", "48000", "96000"}));
+    EXPECT_EQ(Items(Item(IDC_OUTDEVICE)),
+              (std::vector<std::string>{DEFAULT_DEVICE_TEXT, "Speaker"}));
+    EXPECT_EQ(Items(Item(IDC_RATE)),
+              (std::vector<std::string>{"8000", "11025", "16000", "22050", "32000", "44100",
+                                        "48000", "96000"}));
     EXPECT_EQ(sim::List(Item(IDC_RATE)).data[5], 44100);
     EXPECT_EQ(Selected(Item(IDC_INDEVICE)), DEFAULT_DEVICE_TEXT);
     EXPECT_EQ(Selected(Item(IDC_OUTDEVICE)), DEFAULT_DEVICE_TEXT);
@@ -56,7 +60,8 @@ TEST_F(Settings, TheFirstStartOffersTheFirstItemsAndTheLowestNumbers)
 
 TEST_F(Settings, StoredNumbersComeBackWithinTheirRanges)
 {
-    struct Case {
+    struct Case
+    {
         const char* lines;
         int nTime, nEcho, nDelay;
         const char* timeText;
@@ -83,8 +88,9 @@ TEST_F(Settings, StoredNumbersComeBackWithinTheirRanges)
 TEST_F(Settings, AllSevenComeBackAndTheEchoStaysOff)
 {
     UseDevices({});
-    WriteSettings("INDEVICE=Mic\r\nOUTDEVICE=Speaker\r\nRATE=22050\r\nSTEREO=1\r\nTIME=200\r\n"
-                  "ECHO=128\r\nDELAY=300\r\n");
+    WriteSettings(
+        "INDEVICE=Mic\r\nOUTDEVICE=Speaker\r\nRATE=22050\r\nSTEREO=1\r\nTIME=200\r\n"
+        "ECHO=128\r\nDELAY=300\r\n");
     Open();
     EXPECT_EQ(Selected(Item(IDC_INDEVICE)), "Mic");
     EXPECT_EQ(Selected(Item(IDC_OUTDEVICE)), "Speaker");
@@ -140,18 +146,87 @@ TEST_F(Settings, TheEndOfTheSessionKeepsWhatWasChangedAndClosesTheDevices)
     EXPECT_EQ(sim::Live().nThreads, 1) << "no device left: only the panel's thread runs";
 }
 
+// The session's messages are sent, and a thread inside a wave open or close handles them there
+// (under Wine each of the four waits for winmm's thread in a cross-thread send): the end of the
+// session can come in the middle of a start or a stop. It saves, the one under way leaves the
+// devices closed once, and nothing starts them again.
+TEST_F(Settings, TheEndOfTheSessionInsideAStartOrStopSavesAndLeavesTheDevicesClosed)
+{
+    enum Action { ON, OFF, RESTART_STOP, RESTART_START };
+    struct Case
+    {
+        Action action;
+        const char* call;
+    };
+    const Case cases[] = {
+        {ON, "waveOutOpen"},
+        {ON, "waveInOpen"},
+        {OFF, "waveInClose"},
+        {OFF, "waveOutClose"},
+        {RESTART_STOP, "waveInClose"},
+        {RESTART_STOP, "waveOutClose"},
+        {RESTART_START, "waveOutOpen"},
+        {RESTART_START, "waveInOpen"},
+    };
+    UseDevices({});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.action) + " " + c.call);
+        WriteSettings("INDEVICE=Mic\r\nOUTDEVICE=Speaker\r\nRATE=8000\r\nTIME=50\r\n");
+        Open();
+        if (c.action != ON) {
+            ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+        }
+        sim::Gate inCall;
+        if (c.action != RESTART_START)
+            sim::HoldWaveCall(c.call, inCall);
+        switch (c.action) {
+            case ON:
+                ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+                break;
+            case OFF:
+                ASSERT_TRUE(sim::Click(Item(IDC_OFF)));
+                break;
+            case RESTART_STOP:
+                ASSERT_TRUE(sim::PressArrow(Item(IDC_ECHO_SPIN), true));
+                break;
+            case RESTART_START:
+                ASSERT_TRUE(sim::PressArrow(Item(IDC_ECHO_SPIN), true));
+                sim::HoldWaveCall(c.call, inCall);
+                sim::AdvanceTime(500);
+                break;
+        }
+        ASSERT_EQ(inCall.Waiting(), 1);
+        std::remove((m_dir.Path() + "/sorvanta.ini").c_str());
+
+        EXPECT_TRUE(sim::EndSession(ENDSESSION_LOGOFF));
+        EXPECT_EQ(Setting("RATE"), "8000") << "saved before the process may end";
+        // An arrow's restart stops inside the notice that comes before the step: the step
+        // is saved only when the session ends after it.
+        EXPECT_EQ(Setting("ECHO"), c.action == RESTART_START ? "1" : "0");
+        inCall.Open();
+        sim::AdvanceTime(1000);
+        EXPECT_TRUE(sim::OpenWaveIns().empty());
+        EXPECT_TRUE(sim::OpenWaveOuts().empty());
+        EXPECT_FALSE(IsOn()) << "no restart after the end of the session";
+        EXPECT_EQ(sim::Live().nThreads, 1) << "no device left: only the panel's thread runs";
+        Close();
+    }
+}
+
 TEST_F(Settings, DevicesAreFoundByNameWithTheListsPrefixSearch)
 {
     sim::SetWaveInDevices({{"USB Mic", {}, {}}, {"Mic Array", {}, {}}, {"Mic", {}, {}}});
     sim::SetWaveOutDevices({{"Speaker", {}, {}}, {"Headphones", {}, {}}});
-    struct Case {
+    struct Case
+    {
         const char* lines;
         const char* input;
         const char* output;
     };
     const Case cases[] = {
         {"INDEVICE=Mic\r\nOUTDEVICE=headphones\r\n", "Mic Array", "Headphones"},
-        {"INDEVICE=usb MIC\r\nOUTDEVICE=\x95\x57\x8f\x80\x82\xcc\x83\x66\x83\x6f\x83\x43\x83\x58\r\n",
+        {"INDEVICE=usb "
+         "MIC\r\nOUTDEVICE=\x95\x57\x8f\x80\x82\xcc\x83\x66\x83\x6f\x83\x43\x83\x58\r\n",
          "USB Mic", DEFAULT_DEVICE_TEXT},
     };
     for (const Case& c : cases) {
@@ -249,14 +324,48 @@ TEST_F(Window, AfterOnOffOrAFailedStartTheKeyboardStillWorks)
     }
 }
 
+// Each label's letter goes to the control the label names, though every label comes after all
+// the controls in the template; a button's letter presses it. A plain letter does the same
+// where the dialog manager takes it as a mnemonic: with the focus on a button.
+TEST_F(Window, EveryMnemonicReachesItsControl)
+{
+    UseDevices({});
+    WriteSettings("RATE=8000\r\n");
+    Open();
+    const std::pair<char, int> labels[] = {{'O', IDC_OUTDEVICE}, {'R', IDC_RATE},
+                                           {'T', IDC_TIME},      {'P', IDC_ECHO},
+                                           {'D', IDC_DELAY},     {'I', IDC_INDEVICE}};
+    for (const auto& [cLetter, nId] : labels) {
+        ASSERT_TRUE(sim::PressKey(cLetter, sim::KEY_ALT));
+        EXPECT_EQ(sim::Focus(), Item(nId)) << "Alt+" << cLetter;
+    }
+    ASSERT_TRUE(sim::PressKey('S', sim::KEY_ALT));
+    EXPECT_EQ(sim::CheckState(Item(IDC_STEREO)), 1);
+    ASSERT_TRUE(sim::PressKey('N', sim::KEY_ALT));
+    EXPECT_TRUE(IsOn());
+    ASSERT_TRUE(sim::PressKey('F', sim::KEY_ALT));
+    EXPECT_FALSE(IsOn());
+    ASSERT_EQ(sim::Focus(), Item(IDC_ON));
+    ASSERT_TRUE(sim::PressKey('P'));
+    EXPECT_EQ(sim::Focus(), Item(IDC_ECHO)) << "a plain letter from a button";
+    ASSERT_TRUE(sim::PressKey(VK_UP));
+    EXPECT_EQ(Position(IDC_ECHO_SPIN), 1) << "the arrow keys of the strength's display";
+    ASSERT_TRUE(sim::PressKey('A', sim::KEY_ALT));
+    ASSERT_NE(sim::FindTopLevel("バージョン情報"), nullptr);
+    ASSERT_TRUE(sim::PressKey(VK_ESCAPE));
+    ASSERT_TRUE(sim::PressKey('X', sim::KEY_ALT));
+    EXPECT_FALSE(sim::Exists(m_hwnd));
+    EXPECT_EQ(m_pUi->Join(), 0u);
+}
+
 TEST_F(Window, TooltipsNameTheButtonsTheRateAndTheDisplaysAndNothingElse)
 {
     Open();
     const std::pair<int, const char*> tips[] = {
-        {IDC_ON, "再生を開始する"},   {IDC_RATE, "サンプリング周波数"},
-        {IDC_OFF, "再生を停止する"},  {IDC_EXIT, "終了"},
+        {IDC_ON, "再生を開始する"},      {IDC_RATE, "サンプリング周波数"},
+        {IDC_OFF, "再生を停止する"},     {IDC_EXIT, "終了"},
         {IDC_VERSION, "バージョン情報"}, {IDC_TIME, "発音までの時間"},
-        {IDC_ECHO, "エコーの強さ"},   {IDC_DELAY, "エコーするまでの時間"},
+        {IDC_ECHO, "エコーの強さ"},      {IDC_DELAY, "エコーするまでの時間"},
     };
     for (const auto& [nId, pszText] : tips)
         EXPECT_EQ(sim::Hover(Item(nId)), pszText) << nId;

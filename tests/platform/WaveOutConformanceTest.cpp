@@ -43,6 +43,34 @@ protected:
     std::vector<WAVEHDR> m_headers;
 };
 
+// The wave call that the test's thread is inside, and the one it was inside when its window
+// got another thread's message (both on the test's thread).
+const char* g_pszInside = nullptr;
+const char* g_pszHandledInside = nullptr;
+
+LRESULT CALLBACK ReceiverProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
+{
+    if (nMessage != WM_USER)
+        return DefWindowProcA(hwnd, nMessage, wParam, lParam);
+    g_pszHandledInside = g_pszInside ? g_pszInside : "no wave call";
+    return 1;
+}
+
+DWORD WINAPI SendToReceiver(LPVOID pWindow)
+{
+    return static_cast<DWORD>(SendMessageA(static_cast<HWND>(pWindow), WM_USER, 0, 0));
+}
+
+// A thread that sends the window a message; returns once the message waits for this thread,
+// which then handles it in its next message call, or in its next wait in a cross-thread send.
+HANDLE SendFromAnotherThread(HWND hwnd)
+{
+    HANDLE hThread = CreateThread(nullptr, 0, &SendToReceiver, hwnd, 0, nullptr);
+    for (int i = 0; i < 5000 && !(HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE); ++i)
+        Sleep(1);
+    return hThread;
+}
+
 TEST_F(WaveOut, OpenAndCloseNoticesArriveInsideTheCallsAndCbSizeIsIgnoredForPcm)
 {
     CWaveNotices notices;
@@ -130,6 +158,61 @@ TEST_F(WaveOut, WrittenBuffersArePlayedInOrderAndEachComesBackOnce)
     EXPECT_EQ(waveOutReset(h), MMSYSERR_NOERROR);
     Unprepare(h);
     EXPECT_EQ(waveOutClose(h), MMSYSERR_NOERROR);
+}
+
+// The system's logoff messages are sent: the panel's thread handles them even while it is inside
+// one of these calls, each of which waits for winmm's own thread in a cross-thread send.
+TEST_F(WaveOut, AThreadInsideAnOpenOrCloseHandlesTheMessagesSentToIt)
+{
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &ReceiverProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "SorvantaReceiver";
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    const HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                      nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    const UINT nIn = FindWaveIn("Mic");
+    ASSERT_NE(nIn, UINT(WAVE_MAPPER));
+    const WAVEFORMATEX wfx = Pcm16(48000, 2);
+    HWAVEOUT hOut = nullptr;
+    HWAVEIN hIn = nullptr;
+    struct Call
+    {
+        const char* pszName;
+        MMRESULT (*pfnCall)(HWAVEOUT&, HWAVEIN&, UINT, UINT, const WAVEFORMATEX&);
+    };
+    const Call calls[] = {
+        {"waveOutOpen",
+         [](HWAVEOUT& h, HWAVEIN&, UINT n, UINT, const WAVEFORMATEX& f) {
+             return waveOutOpen(&h, n, &f, 0, 0, CALLBACK_NULL);
+         }},
+        {"waveOutClose",
+         [](HWAVEOUT& h, HWAVEIN&, UINT, UINT, const WAVEFORMATEX&) { return waveOutClose(h); }},
+        {"waveInOpen",
+         [](HWAVEOUT&, HWAVEIN& h, UINT, UINT n, const WAVEFORMATEX& f) {
+             return waveInOpen(&h, n, &f, 0, 0, CALLBACK_NULL);
+         }},
+        {"waveInClose",
+         [](HWAVEOUT&, HWAVEIN& h, UINT, UINT, const WAVEFORMATEX&) { return waveInClose(h); }},
+    };
+    for (const Call& call : calls) {
+        SCOPED_TRACE(call.pszName);
+        g_pszHandledInside = nullptr;
+        HANDLE hSender = SendFromAnotherThread(hwnd);
+        ASSERT_NE(hSender, nullptr);
+        EXPECT_EQ(g_pszHandledInside, nullptr) << "waiting for this thread";
+        g_pszInside = call.pszName;
+        EXPECT_EQ(call.pfnCall(hOut, hIn, m_nDevice, nIn, wfx), MMSYSERR_NOERROR);
+        g_pszInside = nullptr;
+        EXPECT_STREQ(g_pszHandledInside, call.pszName);
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // lets a sender still waiting go
+        EXPECT_EQ(WaitForSingleObject(hSender, 5000), WAIT_OBJECT_0);
+        CloseHandle(hSender);
+    }
+    EXPECT_TRUE(DestroyWindow(hwnd));
+    EXPECT_TRUE(UnregisterClassA(wc.lpszClassName, wc.hInstance));
 }
 
 }  // namespace

@@ -130,7 +130,7 @@ TEST_F(WaveDevice, BuffersAreSizedInFramesOfTheDeviceAndLeadBackToTheirObject)
     CWaveBuffer unused;
     unused.Release();  // never prepared: nothing happens
     CWaveBuffer buffer;
-    EXPECT_TRUE(buffer.Prepare(&in, 0));
+    EXPECT_TRUE(buffer.PrepareIn(&in, 0));
     const WAVEHDR* pHeader = buffer.GetHeader();
     ASSERT_NE(pHeader, nullptr);
     EXPECT_EQ(pHeader->dwBufferLength, 4096u) << "1024 stereo frames";
@@ -154,7 +154,7 @@ TEST_F(WaveDevice, ABufferWhoseMemoryCannotBeAllocatedIsEmptyAndSkipped)
     for (int nSkip : {0, 1}) {  // the header block, then the data block
         CWaveBuffer buffer;
         sim::InjectFault("GlobalAlloc", 0, nSkip);
-        EXPECT_FALSE(buffer.Prepare(&out, 80));
+        EXPECT_FALSE(buffer.PrepareOut(&out, 80));
         EXPECT_EQ(buffer.GetHeader(), nullptr);
         EXPECT_EQ(buffer.GetData(), nullptr);
         EXPECT_EQ(buffer.GetBytesRecorded(), 0u);

@@ -132,7 +132,7 @@ TEST_F(WaveHazard, APlaybackWorkerThatDoesNotEndKeepsItsDeviceUntilItEnds)
     pOut->m_pGate = &gate;
     ASSERT_TRUE(pOut->Open(0, 8000, 16, FALSE));
     auto pBuffer = std::make_unique<CWaveBuffer>();
-    ASSERT_TRUE(pBuffer->Prepare(pOut, 400));
+    ASSERT_TRUE(pBuffer->PrepareOut(pOut, 400));
     ASSERT_TRUE(pOut->Write(pBuffer.get()));
     sim::AdvanceTime(50);
     ASSERT_EQ(gate.Waiting(), 1);
@@ -157,7 +157,7 @@ TEST_F(WaveHazard, APlaybackBufferReleasedWhileTheDeviceHoldsItIsTakenBackFirst)
     ASSERT_TRUE(out.Open(0, 8000, 16, FALSE));
     auto pPlaying = std::make_unique<CWaveBuffer>(), pNext = std::make_unique<CWaveBuffer>();
     for (CWaveBuffer* p : {pPlaying.get(), pNext.get()}) {
-        ASSERT_TRUE(p->Prepare(&out, 400));
+        ASSERT_TRUE(p->PrepareOut(&out, 400));
         ASSERT_TRUE(out.Write(p));
     }
     sim::AdvanceTime(10);
@@ -203,7 +203,7 @@ TEST_F(WaveHazard, AfterAFailedPlaybackResetOrCloseNeitherCallbackNorWorkerReach
         std::unique_ptr<CWaveBuffer> buffers[3];
         for (auto& p : buffers) {
             p = std::make_unique<CWaveBuffer>();
-            ASSERT_TRUE(p->Prepare(pOut, 400));
+            ASSERT_TRUE(p->PrepareOut(pOut, 400));
             ASSERT_TRUE(pOut->Write(p.get()));
         }
         sim::AdvanceTime(20);

@@ -14,7 +14,7 @@ protected:
     {
         for (int i = 0; i < 3; ++i) {
             m_buffers[i] = std::make_unique<CWaveBuffer>();
-            ASSERT_TRUE(m_buffers[i]->Prepare(&out, nFrames));
+            ASSERT_TRUE(m_buffers[i]->PrepareOut(&out, nFrames));
             auto* p = static_cast<int16_t*>(m_buffers[i]->GetData());
             std::fill(p, p + m_buffers[i]->GetHeader()->dwBufferLength / 2, int16_t(100 + i));
         }
@@ -83,7 +83,7 @@ TEST_F(WaveOut, WriteOnAClosedDeviceAndAWriteOfAQueuedBuffer)
     EXPECT_EQ(other.m_nError, WDE_FAILED);
     EXPECT_NE(other.m_hWaveOut, nullptr) << "a second open leaves the device open";
     CWaveBuffer buffer;
-    ASSERT_TRUE(buffer.Prepare(&other, 800));
+    ASSERT_TRUE(buffer.PrepareOut(&other, 800));
     ASSERT_TRUE(other.Write(&buffer));
     other.m_nError = WDE_NONE;
     EXPECT_FALSE(other.Write(&buffer));

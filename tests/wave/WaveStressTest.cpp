@@ -22,7 +22,7 @@ public:
     {
         for (CWaveBuffer*& p : m_out) {
             p = new CWaveBuffer;
-            p->Prepare(m_pOut, m_nFrames);
+            p->PrepareOut(m_pOut, m_nFrames);
         }
     }
     void OnBuffer(CWaveBuffer* pBuffer) override

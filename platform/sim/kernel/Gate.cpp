@@ -3,7 +3,8 @@
 
 namespace sim {
 
-struct Gate::State {
+struct Gate::State
+{
     bool bOpen = false;
     int nWaiting = 0;
     WaitList waiters;
@@ -18,12 +19,25 @@ Gate::~Gate()
 
 void Gate::Wait()
 {
+    Lock lk = World::Get().Acquire();
+    GateWait::Wait(lk, *this, false);
+}
+
+void GateWait::Wait(Lock& lk, Gate& gate, bool bHandlingSent)
+{
     World& w = World::Get();
-    Lock lk = w.Acquire();
-    ++m_pState->nWaiting;
-    w.Block(lk, w.Current(lk), [&] { return m_pState->bOpen; }, NO_DEADLINE, &m_pState->waiters,
-            "a test's gate");
-    --m_pState->nWaiting;
+    ThreadState& self = w.Current(lk);
+    Gate::State& s = *gate.m_pState;
+    ++s.nWaiting;
+    for (;;) {
+        w.Block(
+            lk, self, [&] { return s.bOpen || (bHandlingSent && !self.sent.empty()); }, NO_DEADLINE,
+            &s.waiters, "a test's gate");
+        if (s.bOpen)
+            break;
+        w.HandleSent(lk, self);
+    }
+    --s.nWaiting;
 }
 
 void Gate::Open()

@@ -91,15 +91,26 @@ BOOL WINAPI GetMessageA(LPMSG pMsg, HWND hwnd, UINT nMin, UINT nMax)
     self.bHasQueue = true;
     for (;;) {
         w.HandleSent(lk, self);
-        w.Block(lk, self,
-                [&] {
-                    return !self.sent.empty() ||
-                           NextMessage(w, self, nMin, nMax, PM_REMOVE, pMsg);
-                },
-                sim::NO_DEADLINE, nullptr, "GetMessageA");
+        w.Block(
+            lk, self,
+            [&] { return !self.sent.empty() || NextMessage(w, self, nMin, nMax, PM_REMOVE, pMsg); },
+            sim::NO_DEADLINE, nullptr, "GetMessageA");
         if (self.sent.empty())
             return pMsg->message == WM_QUIT ? FALSE : TRUE;
     }
+}
+
+// Only whether another thread's sent message waits is simulated; nothing is handled.
+DWORD WINAPI GetQueueStatus(UINT nFlags)
+{
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    if (nFlags != QS_SENDMESSAGE) {
+        w.Misuse("GetQueueStatus of other kinds than QS_SENDMESSAGE is not simulated");
+        return 0;
+    }
+    const WORD nStatus = w.Current(lk).sent.empty() ? 0 : QS_SENDMESSAGE;
+    return MAKELONG(nStatus, nStatus);
 }
 
 BOOL WINAPI PeekMessageA(LPMSG pMsg, HWND hwnd, UINT nMin, UINT nMax, UINT nRemove)

@@ -34,20 +34,23 @@ constexpr uint64_t NO_DEADLINE = UINT64_MAX;
 struct ThreadState;
 
 // The threads waiting for one thing (a handle, a lock, a gate) to change.
-struct WaitList {
+struct WaitList
+{
     std::vector<ThreadState*> threads;
 };
 
 // A window message that another thread sends (the system's session messages): it is handled
 // by the receiving thread inside its next message call, and its sender waits for the result.
-struct SentMessage {
+struct SentMessage
+{
     MSG msg{};
     LRESULT nResult = 0;
     bool bDone = false;
     WaitList sender;
 };
 
-struct ThreadState {
+struct ThreadState
+{
     DWORD nId = 0;
     std::string name;
     // A thread that the simulation did not start: the test's own. It drives the clock; when it
@@ -69,7 +72,8 @@ struct ThreadState {
 };
 
 // A waitable kernel object behind one or more handles.
-struct KernelObject {
+struct KernelObject
+{
     enum class Kind { Thread, Event } kind;
     bool bSignalled = false;
     bool bManualReset = true;
@@ -78,7 +82,8 @@ struct KernelObject {
     WaitList waiters;
 };
 
-class World {
+class World
+{
 public:
     static World& Get();
 
@@ -168,7 +173,8 @@ private:
     std::map<std::pair<uint64_t, uint64_t>, std::function<void()>> m_events;
     std::map<uint64_t, uint64_t> m_eventTimes;
 
-    struct Fault {
+    struct Fault
+    {
         std::string call;
         long long nResult;
         int nSkip;
@@ -181,5 +187,13 @@ private:
 
 // The calling thread's last error, as SetLastError would leave it.
 void SetError(Lock& lk, DWORD nError);
+
+// A wait at a test's gate (Gate::Wait), also for the simulation's own calls that a test holds
+// there. With bHandlingSent, the held thread stands for one that waits inside a cross-thread
+// SendMessage: it handles the window messages other threads send it meanwhile.
+struct GateWait
+{
+    static void Wait(Lock& lk, Gate& gate, bool bHandlingSent);
+};
 
 }  // namespace sim

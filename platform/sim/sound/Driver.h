@@ -83,7 +83,10 @@ struct Room
 
 // The start of every wave call: a held call waits at its gate (the lock is let go meanwhile);
 // a call from a driver thread is misuse. Returns false when the call must fail at once.
-bool BeginCall(Lock& lk, const char* pszCall);
+// An open or a close (bSends) waits for winmm's own thread as a cross-thread SendMessage does,
+// as under Wine: the caller handles the window messages other threads have sent it, and those
+// they send while a test holds the call.
+bool BeginCall(Lock& lk, const char* pszCall, bool bSends = false);
 
 Stream* FindStream(void* hDevice, bool bInput);
 

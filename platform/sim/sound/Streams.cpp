@@ -70,7 +70,7 @@ uint64_t Stream::FramesBy(uint64_t nTimeUs) const
     return (nTimeUs - nOriginUs) * wfx.nSamplesPerSec / 1000000;
 }
 
-bool BeginCall(Lock& lk, const char* pszCall)
+bool BeginCall(Lock& lk, const char* pszCall, bool bSends)
 {
     World& w = World::Get();
     Room& room = Room::Get();
@@ -83,9 +83,7 @@ bool BeginCall(Lock& lk, const char* pszCall)
         }
         Gate* pGate = it->pGate;
         room.holds.erase(it);
-        lk.unlock();
-        pGate->Wait();
-        lk.lock();
+        GateWait::Wait(lk, *pGate, bSends);
         break;
     }
     if (t_bDriverThread) {
@@ -93,6 +91,8 @@ bool BeginCall(Lock& lk, const char* pszCall)
                  " called from inside a wave callback (deadlocks on Windows)");
         return false;
     }
+    if (bSends)
+        w.HandleSent(lk, w.Current(lk));
     return true;
 }
 

@@ -42,10 +42,10 @@ void CaptureHead(Stream& s)
     ScheduleCapture(s);
 }
 
-MMRESULT Call(const char* pszCall, HWAVEIN h, Lock& lk, Stream*& pStream)
+MMRESULT Call(const char* pszCall, HWAVEIN h, Lock& lk, Stream*& pStream, bool bSends = false)
 {
     World& w = World::Get();
-    if (!BeginCall(lk, pszCall))
+    if (!BeginCall(lk, pszCall, bSends))
         return MMSYSERR_ERROR;
     if (auto nResult = w.TakeFault(pszCall))
         return static_cast<MMRESULT>(*nResult);
@@ -82,7 +82,7 @@ MMRESULT WINAPI waveInOpen(HWAVEIN* phDevice, UINT nDevice, LPCWAVEFORMATEX pwfx
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
-    if (!BeginCall(lk, "waveInOpen"))
+    if (!BeginCall(lk, "waveInOpen", true))
         return MMSYSERR_ERROR;
     if (auto nResult = w.TakeFault("waveInOpen"))
         return static_cast<MMRESULT>(*nResult);
@@ -180,7 +180,7 @@ UINT WINAPI waveInClose(HWAVEIN h)
 {
     Lock lk = World::Get().Acquire();
     Stream* p;
-    if (MMRESULT r = Call("waveInClose", h, lk, p))
+    if (MMRESULT r = Call("waveInClose", h, lk, p, true))
         return r;
     if (!p->queue.empty())
         return WAVERR_STILLPLAYING;

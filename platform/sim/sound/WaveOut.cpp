@@ -48,10 +48,10 @@ void PlayHead(Stream& s)
         SchedulePlayback(s);
 }
 
-MMRESULT Call(const char* pszCall, HWAVEOUT h, Lock& lk, Stream*& pStream)
+MMRESULT Call(const char* pszCall, HWAVEOUT h, Lock& lk, Stream*& pStream, bool bSends = false)
 {
     World& w = World::Get();
-    if (!BeginCall(lk, pszCall))
+    if (!BeginCall(lk, pszCall, bSends))
         return MMSYSERR_ERROR;
     if (auto nResult = w.TakeFault(pszCall))
         return static_cast<MMRESULT>(*nResult);
@@ -80,7 +80,7 @@ MMRESULT WINAPI waveOutOpen(HWAVEOUT* phDevice, UINT nDevice, LPCWAVEFORMATEX pw
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
-    if (!BeginCall(lk, "waveOutOpen"))
+    if (!BeginCall(lk, "waveOutOpen", true))
         return MMSYSERR_ERROR;
     if (auto nResult = w.TakeFault("waveOutOpen"))
         return static_cast<MMRESULT>(*nResult);
@@ -166,7 +166,7 @@ UINT WINAPI waveOutClose(HWAVEOUT h)
 {
     Lock lk = World::Get().Acquire();
     Stream* p;
-    if (MMRESULT r = Call("waveOutClose", h, lk, p))
+    if (MMRESULT r = Call("waveOutClose", h, lk, p, true))
         return r;
     if (!p->queue.empty())
         return WAVERR_STILLPLAYING;

@@ -163,6 +163,20 @@ LRESULT WINAPI SendMessageA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
             SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
             return 0;
         }
+        if (pKeep->nThread != CurrentThread(lk) && !w.Current(lk).bAdopted) {
+            // Another thread's window: handled there inside its next message call, or its next
+            // wait in a cross-thread send of its own; this thread waits for the result.
+            auto pReceiver = w.FindThread(pKeep->nThread);
+            if (!pReceiver)
+                return 0;
+            MSG msg{};
+            msg.hwnd = hwnd;
+            msg.message = nMessage;
+            msg.wParam = wParam;
+            msg.lParam = lParam;
+            msg.time = static_cast<DWORD>(w.Now() / 1000);
+            return w.SendToThread(lk, *pReceiver, msg);
+        }
         if (pKeep->nThread != CurrentThread(lk)) {
             char what[160];
             std::snprintf(what, sizeof what,
@@ -273,8 +287,9 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
         }
         case WM_HELP: {
             // Unhandled, the request goes to the parent of a child, or the owner of a window.
-            const HWND hwndUp = (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd)
-                                                                             : GetWindow(hwnd, GW_OWNER);
+            const HWND hwndUp = (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD)
+                                    ? GetParent(hwnd)
+                                    : GetWindow(hwnd, GW_OWNER);
             return hwndUp ? SendMessageA(hwndUp, WM_HELP, wParam, lParam) : TRUE;
         }
         case WM_PAINT: {
