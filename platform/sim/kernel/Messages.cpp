@@ -70,12 +70,7 @@ BOOL WINAPI PostThreadMessageA(DWORD nThreadId, UINT nMessage, WPARAM wParam, LP
         sim::SetError(lk, ERROR_NOT_ENOUGH_QUOTA);
         return static_cast<BOOL>(*nResult);
     }
-    MSG msg{};
-    msg.message = nMessage;
-    msg.wParam = wParam;
-    msg.lParam = lParam;
-    msg.time = static_cast<DWORD>(w.Now() / 1000);
-    pThread->posted.push_back(msg);
+    pThread->posted.push_back(w.Stamped(nullptr, nMessage, wParam, lParam));
     w.Wake(*pThread);
     return TRUE;
 }

@@ -115,6 +115,17 @@ public:
 
     // ---- clock and events
     uint64_t Now() const { return m_nNowUs; }
+    // A message as its receiver reads it, stamped with the clock.
+    MSG Stamped(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam) const
+    {
+        MSG msg{};
+        msg.hwnd = hwnd;
+        msg.message = nMessage;
+        msg.wParam = wParam;
+        msg.lParam = lParam;
+        msg.time = static_cast<DWORD>(m_nNowUs / 1000);
+        return msg;
+    }
     // The first tick of the system timer at or after the given time.
     uint64_t NextTick(uint64_t atUs) const;
     // fn runs with the lock held on the thread that moves the clock; it must not block or

@@ -99,12 +99,7 @@ bool PostLocked(Lock& lk, HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam
     auto pThread = w.FindThread(p->nThread);
     if (!pThread || !pThread->bHasQueue)
         return false;
-    MSG msg{};
-    msg.hwnd = hwnd;
-    msg.message = nMessage;
-    msg.wParam = wParam;
-    msg.lParam = lParam;
-    msg.time = static_cast<DWORD>(w.Now() / 1000);
+    MSG msg = w.Stamped(hwnd, nMessage, wParam, lParam);
     msg.pt = pt;
     pThread->posted.push_back(msg);
     w.Wake(*pThread);
@@ -169,13 +164,7 @@ LRESULT WINAPI SendMessageA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
             auto pReceiver = w.FindThread(pKeep->nThread);
             if (!pReceiver)
                 return 0;
-            MSG msg{};
-            msg.hwnd = hwnd;
-            msg.message = nMessage;
-            msg.wParam = wParam;
-            msg.lParam = lParam;
-            msg.time = static_cast<DWORD>(w.Now() / 1000);
-            return w.SendToThread(lk, *pReceiver, msg);
+            return w.SendToThread(lk, *pReceiver, w.Stamped(hwnd, nMessage, wParam, lParam));
         }
         if (pKeep->nThread != CurrentThread(lk)) {
             char what[160];

@@ -15,13 +15,7 @@ LRESULT SendAsSystem(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
     auto pThread = p ? w.FindThread(p->nThread) : nullptr;
     if (!pThread)
         return 0;
-    MSG msg{};
-    msg.hwnd = hwnd;
-    msg.message = nMessage;
-    msg.wParam = wParam;
-    msg.lParam = lParam;
-    msg.time = static_cast<DWORD>(w.Now() / 1000);
-    return w.SendToThread(lk, *pThread, msg);
+    return w.SendToThread(lk, *pThread, w.Stamped(hwnd, nMessage, wParam, lParam));
 }
 
 }  // namespace
