@@ -99,8 +99,9 @@ set_up_emulation() {  # returns non-zero, after a warning, where it cannot be se
 # stand at one version, which the archive's indexes do not always allow: its i386 security index
 # has been seen out of step with its Release file for days, so that the i386 copies could not
 # match amd64 ones at a security version, and apt's way out was to remove wine64, pulseaudio and
-# more. scripts/apt-same-versions.sh pins those packages to the newest version both architectures
-# hold; the plan is simulated first, a removal stops the set-up, and every move is printed.
+# more. scripts/apt-same-versions.sh pins those packages to their installed version where the i386
+# indexes hold it, else to the newest version both architectures hold; the plan is simulated
+# first, a removal stops the set-up, and every move is printed.
 install_wine32() {
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     echo "install-deps: adding the i386 architecture"
