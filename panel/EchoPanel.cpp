@@ -28,9 +28,14 @@ struct ToolTip
 };
 
 const ToolTip TOOLTIPS[] = {
-    {IDC_ON, "再生を開始する"}, {IDC_RATE, "サンプリング周波数"},    {IDC_OFF, "再生を停止する"},
-    {IDC_EXIT, "終了"},         {IDC_VERSION, "バージョン情報"},     {IDC_TIME, "発音までの時間"},
-    {IDC_ECHO, "エコーの強さ"}, {IDC_DELAY, "エコーするまでの時間"},
+    {IDC_ON, "再生を開始する"},
+    {IDC_RATE, "サンプリング周波数"},
+    {IDC_OFF, "再生を停止する"},
+    {IDC_EXIT, "終了"},
+    {IDC_VERSION, "バージョン情報"},
+    {IDC_TIME, "発音までの時間"},
+    {IDC_ECHO, "エコーの強さ"},
+    {IDC_DELAY, "エコーするまでの時間"},
 };
 
 // The letter of each label with the control that the label names. The dialog manager would hand
