@@ -5,6 +5,7 @@
 #include "platform/sim/windows.h"
 #include "res/resource.h"
 #include "tests/framework/UiThread.h"
+#include "tests/support/Input.h"
 #include "tests/support/PlatformTest.h"
 #include "tests/support/TempDirectory.h"
 
@@ -34,13 +35,13 @@ TEST_F(Program, RunsThePanelUntilItClosesAndAsksNothingOfF1)
     const size_t nWindows = sim::TopLevelWindows().size();
 
     // F1 asks for help; the program has none and says nothing.
-    ASSERT_TRUE(sim::PressKey(VK_F1));
-    ASSERT_TRUE(sim::Click(sim::Item(hwnd, IDC_ON)));
-    ASSERT_TRUE(sim::PressKey(VK_F1));
+    ASSERT_TRUE(input::PressKey(VK_F1));
+    ASSERT_TRUE(input::Click(sim::Item(hwnd, IDC_ON)));
+    ASSERT_TRUE(input::PressKey(VK_F1));
     EXPECT_EQ(sim::TopLevelWindows().size(), nWindows);
     EXPECT_TRUE(sim::MessageBoxes().empty());
 
-    ASSERT_TRUE(sim::CloseBox(hwnd));
+    ASSERT_TRUE(input::CloseBox(hwnd));
     EXPECT_EQ(ui.Join(), 0u);
     EXPECT_EQ(pApp->m_pMainWnd, nullptr);
     EXPECT_FALSE(sim::Exists(hwnd));

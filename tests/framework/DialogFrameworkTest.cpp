@@ -4,6 +4,7 @@
 #include "platform/sim/windows.h"
 #include "tests/framework/TestDialogs.h"
 #include "tests/framework/UiThread.h"
+#include "tests/support/Input.h"
 #include "tests/support/PlatformTest.h"
 
 #include <cstdlib>
@@ -29,7 +30,7 @@ LONG CentreY(const RECT& r)
 void TabTo(HWND hwnd)
 {
     for (int i = 0; i < 30 && sim::Focus() != hwnd; ++i)
-        sim::PressKey(VK_TAB);
+        input::PressKey(VK_TAB);
 }
 
 TEST_F(Framework, APersonUsesThePanelFromOpeningToTheCloseBox)
@@ -58,25 +59,25 @@ TEST_F(Framework, APersonUsesThePanelFromOpeningToTheCloseBox)
     EXPECT_EQ(panel.nTicks, 10);
 
     // Enter in an open list closes the list; then Tab to ON and Enter presses it.
-    ASSERT_TRUE(sim::Click(panel.m_cmbRate.m_hWnd));
+    ASSERT_TRUE(input::Click(panel.m_cmbRate.m_hWnd));
     ASSERT_TRUE(sim::List(panel.m_cmbRate.m_hWnd).bDropped);
-    sim::PressKey(VK_RETURN);
+    input::PressKey(VK_RETURN);
     EXPECT_FALSE(sim::List(panel.m_cmbRate.m_hWnd).bDropped);
     EXPECT_TRUE(sim::Exists(hwnd)) << "Enter stayed in the list";
     TabTo(panel.m_btnOn.m_hWnd);
-    sim::PressKey(VK_RETURN);
+    input::PressKey(VK_RETURN);
     EXPECT_EQ(panel.events.back(), "on");
     EXPECT_FALSE(sim::Enabled(panel.m_btnOn.m_hWnd));
     EXPECT_TRUE(sim::Enabled(panel.m_btnOff.m_hWnd));
 
-    // A click on a disabled button reaches the dialog, which does nothing with it.
-    EXPECT_TRUE(sim::Click(panel.m_btnOn.m_hWnd));
+    // A disabled button takes no click.
+    EXPECT_FALSE(input::Click(panel.m_btnOn.m_hWnd));
     EXPECT_EQ(panel.events.back(), "on");
-    EXPECT_TRUE(sim::Click(panel.m_btnOff.m_hWnd));
+    EXPECT_TRUE(input::Click(panel.m_btnOff.m_hWnd));
     EXPECT_EQ(panel.events.back(), "off");
 
     // Arrows: the panel is asked first.
-    ASSERT_TRUE(sim::PressArrow(panel.m_spnTime.m_hWnd, true));
+    ASSERT_TRUE(input::PressArrow(panel.m_spnTime.m_hWnd, true));
     ASSERT_EQ(panel.deltas.size(), 1u);
     EXPECT_EQ(panel.deltas[0].iPos, 200);
     EXPECT_EQ(panel.deltas[0].iDelta, 1);
@@ -84,18 +85,18 @@ TEST_F(Framework, APersonUsesThePanelFromOpeningToTheCloseBox)
     EXPECT_EQ(sim::Text(sim::Item(hwnd, IDC_TIME)), "201");
 
     // A list choice.
-    ASSERT_TRUE(sim::ChooseListItem(panel.m_cmbRate.m_hWnd, 3));
+    ASSERT_TRUE(input::ChooseListItem(panel.m_cmbRate.m_hWnd, 3));
     EXPECT_EQ(panel.events.back(), "rate 3");
     EXPECT_EQ(sim::List(panel.m_cmbRate.m_hWnd).data[3], 22050);
 
     // Tooltips: from the table by control id, over disabled controls too, none for the others.
-    EXPECT_EQ(sim::Hover(sim::Item(hwnd, IDC_TIME)), "発音までの時間");
-    EXPECT_EQ(sim::Hover(panel.m_btnOff.m_hWnd), "再生を停止する") << "OFF is disabled";
-    EXPECT_EQ(sim::Hover(panel.m_btnStereo.m_hWnd), "");
-    EXPECT_EQ(sim::Hover(sim::Item(hwnd, IDC_RATE)), "サンプリング周波数");
+    EXPECT_EQ(input::ToolTipText(sim::Item(hwnd, IDC_TIME)), "発音までの時間");
+    EXPECT_EQ(input::ToolTipText(panel.m_btnOff.m_hWnd), "再生を停止する") << "OFF is disabled";
+    EXPECT_EQ(input::ToolTipText(panel.m_btnStereo.m_hWnd), "");
+    EXPECT_EQ(input::ToolTipText(sim::Item(hwnd, IDC_RATE)), "サンプリング周波数");
 
     // Minimised, the panel draws its icon in the middle of its empty client area.
-    ASSERT_TRUE(sim::Minimise(hwnd));
+    ASSERT_TRUE(input::Minimise(hwnd));
     EXPECT_TRUE(sim::Iconic(hwnd));
     ASSERT_FALSE(sim::DrawnIcons().empty());
     const sim::DrawIconRecord drawn = sim::DrawnIcons().back();
@@ -104,12 +105,12 @@ TEST_F(Framework, APersonUsesThePanelFromOpeningToTheCloseBox)
     EXPECT_EQ(drawn.y, -15);
     EXPECT_EQ(drawn.hIcon, panel.m_hIcon);
     EXPECT_TRUE(drawn.bInPaint);
-    ASSERT_TRUE(sim::Restore(hwnd));
+    ASSERT_TRUE(input::Restore(hwnd));
     EXPECT_FALSE(sim::Iconic(hwnd));
 
     // The About box: over the panel, which is disabled meanwhile while its timer runs on.
     const int nTicks = panel.nTicks;
-    ASSERT_TRUE(sim::Click(sim::Item(hwnd, IDC_VERSION)));
+    ASSERT_TRUE(input::Click(sim::Item(hwnd, IDC_VERSION)));
     const HWND hwndAbout = sim::FindTopLevel("バージョン情報");
     ASSERT_NE(hwndAbout, nullptr);
     EXPECT_EQ(sim::Owner(hwndAbout), hwnd);
@@ -120,10 +121,10 @@ TEST_F(Framework, APersonUsesThePanelFromOpeningToTheCloseBox)
     EXPECT_LE(std::abs(CentreY(about) - CentreY(now)), 1);
     sim::AdvanceTime(300);
     EXPECT_EQ(panel.nTicks, nTicks + 3);
-    EXPECT_FALSE(sim::Click(sim::Item(hwnd, IDC_EXIT))) << "a disabled window takes no clicks";
-    ASSERT_TRUE(sim::Click(sim::Item(hwndAbout, IDC_URL)));
-    EXPECT_FALSE(sim::CloseBox(hwndAbout)) << "no system menu, no close box";
-    sim::PressKey(VK_ESCAPE);
+    EXPECT_FALSE(input::Click(sim::Item(hwnd, IDC_EXIT))) << "a disabled window takes no clicks";
+    ASSERT_TRUE(input::Click(sim::Item(hwndAbout, IDC_URL)));
+    EXPECT_FALSE(input::CloseBox(hwndAbout)) << "no system menu, no close box";
+    input::PressKey(VK_ESCAPE);
     EXPECT_FALSE(sim::Exists(hwndAbout));
     EXPECT_EQ(panel.nAboutResult, IDCANCEL);
     ASSERT_EQ(panel.aboutOpened.size(), 1u);
@@ -133,7 +134,7 @@ TEST_F(Framework, APersonUsesThePanelFromOpeningToTheCloseBox)
     EXPECT_EQ(sim::Focus(), sim::Item(hwnd, IDC_VERSION)) << "the focus comes back where it was";
 
     // Close box: IDCANCEL, the panel's OnCancel ends it; its controls were there in OnDestroy.
-    ASSERT_TRUE(sim::CloseBox(hwnd));
+    ASSERT_TRUE(input::CloseBox(hwnd));
     EXPECT_EQ(ui.Join(), 0u);
     EXPECT_FALSE(sim::Exists(hwnd));
     EXPECT_EQ(panel.events.back(), "destroy");
@@ -152,11 +153,11 @@ TEST_F(Framework, EnterEscAndTheCloseBoxEachEndThePanelAndTheOkCommandAloneDoesN
         ASSERT_NE(hwnd, nullptr);
         const std::string way = pszWay;
         if (way == "enter")
-            sim::PressKey(VK_RETURN);  // the focus is on a list: the default button, exit
+            input::PressKey(VK_RETURN);  // the focus is on a list: the default button, exit
         else if (way == "escape")
-            sim::PressKey(VK_ESCAPE);
+            input::PressKey(VK_ESCAPE);
         else
-            sim::CloseBox(hwnd);
+            input::CloseBox(hwnd);
         EXPECT_EQ(ui.Join(), 0u);
         EXPECT_FALSE(sim::Exists(hwnd));
     }
@@ -184,7 +185,7 @@ TEST_F(Framework, AMessageBoxOverThePanelWaitsForItsAnswerWhileTimersRunOn)
     panel.bFailOn = true;
     UiThread ui([&] { return static_cast<DWORD>(panel.DoModal()); });
     const HWND hwnd = sim::FindTopLevel("Sorvanta");
-    ASSERT_TRUE(sim::Click(sim::Item(hwnd, IDC_ON)));
+    ASSERT_TRUE(input::Click(sim::Item(hwnd, IDC_ON)));
     ASSERT_EQ(sim::MessageBoxes().size(), 1u);
     const sim::MessageBoxRecord box = sim::MessageBoxes()[0];
     EXPECT_TRUE(box.bOpen);
@@ -196,13 +197,13 @@ TEST_F(Framework, AMessageBoxOverThePanelWaitsForItsAnswerWhileTimersRunOn)
     const int nTicks = panel.nTicks;
     sim::AdvanceTime(500);
     EXPECT_EQ(panel.nTicks, nTicks + 5);
-    EXPECT_FALSE(sim::AnswerMessageBox(IDYES)) << "no such button";
-    ASSERT_TRUE(sim::AnswerMessageBox(IDOK));
+    EXPECT_FALSE(input::AnswerMessageBox(hwnd, IDYES)) << "no such button";
+    ASSERT_TRUE(input::AnswerMessageBox(hwnd, IDOK));
     EXPECT_FALSE(sim::MessageBoxes()[0].bOpen);
     EXPECT_EQ(sim::MessageBoxes()[0].nAnswer, IDOK);
     EXPECT_EQ(panel.events.back(), "failed");
     EXPECT_TRUE(sim::Enabled(hwnd));
-    sim::PressKey(VK_ESCAPE);
+    input::PressKey(VK_ESCAPE);
     EXPECT_EQ(ui.Join(), 0u);
 }
 
@@ -222,12 +223,12 @@ TEST_F(Framework, TheApplicationRunsItsPanelEndsWithItAndHearsTheCommandsThePane
     // The panel's OFF sends ID_HELP to the panel, whose map has no entry for it.
     auto* pPanel = static_cast<CTestPanel*>(pApp->m_pMainWnd);
     pPanel->bAskForHelp = true;
-    ASSERT_TRUE(sim::Click(sim::Item(hwnd, IDC_ON)));
-    ASSERT_TRUE(sim::Click(sim::Item(hwnd, IDC_OFF)));
+    ASSERT_TRUE(input::Click(sim::Item(hwnd, IDC_ON)));
+    ASSERT_TRUE(input::Click(sim::Item(hwnd, IDC_OFF)));
     EXPECT_EQ(pApp->nHelp, 1);
 
     // Not Esc: OFF, disabled while it had the focus, left the focus nowhere.
-    ASSERT_TRUE(sim::CloseBox(hwnd));
+    ASSERT_TRUE(input::CloseBox(hwnd));
     EXPECT_EQ(ui.Join(), 0u) << "InitInstance returned FALSE: no loop of the application's own";
     EXPECT_EQ(pApp->nPanelResult, 0);
     EXPECT_EQ(pApp->m_pMainWnd, nullptr) << "cleared when its window went";

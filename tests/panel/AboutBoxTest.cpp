@@ -8,7 +8,7 @@ using AboutBox = PanelTest;
 
 HWND OpenAbout(HWND hwndPanel)
 {
-    EXPECT_TRUE(sim::Click(sim::Item(hwndPanel, IDC_VERSION)));
+    EXPECT_TRUE(input::Click(sim::Item(hwndPanel, IDC_VERSION)));
     return sim::FindTopLevel("バージョン情報");
 }
 
@@ -35,9 +35,9 @@ TEST_F(AboutBox, ItsLinksOpenWhatTheyShowAndNothingElseOpensAnything)
     const std::string mail = sim::Text(sim::Item(hwnd, IDC_MAIL));
     EXPECT_EQ(url.rfind("https://", 0), 0u);
     EXPECT_EQ(mail.rfind("mailto:", 0), 0u);
-    ASSERT_TRUE(sim::Click(sim::Item(hwnd, IDC_MAIL)));
-    ASSERT_TRUE(sim::Click(sim::Item(hwnd, IDC_URL)));
-    ASSERT_TRUE(sim::Click(FindChildWithText(hwnd, "Sorvanta Version1.0\n(C) Sorvanta Project")));
+    ASSERT_TRUE(input::Click(sim::Item(hwnd, IDC_MAIL)));
+    ASSERT_TRUE(input::Click(sim::Item(hwnd, IDC_URL)));
+    ASSERT_TRUE(input::Click(FindChildWithText(hwnd, "Sorvanta Version1.0\n(C) Sorvanta Project")));
     const std::vector<sim::ShellCall> calls = sim::ShellCalls();
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0].file, mail);
@@ -52,10 +52,10 @@ TEST_F(AboutBox, ItsLinksOpenWhatTheyShowAndNothingElseOpensAnything)
 
     // A failing shell (no program for the scheme) shows nothing.
     sim::InjectFault("ShellExecuteA", SE_ERR_NOASSOC);
-    ASSERT_TRUE(sim::Click(sim::Item(hwnd, IDC_URL)));
+    ASSERT_TRUE(input::Click(sim::Item(hwnd, IDC_URL)));
     EXPECT_TRUE(sim::MessageBoxes().empty());
     EXPECT_TRUE(sim::Exists(hwnd));
-    ASSERT_TRUE(sim::Click(sim::Item(hwnd, IDOK)));
+    ASSERT_TRUE(input::Click(sim::Item(hwnd, IDOK)));
     EXPECT_FALSE(sim::Exists(hwnd));
 }
 
@@ -64,7 +64,7 @@ TEST_F(AboutBox, EnterAndEscEndItWhileTheEchoGoesOn)
     UseDevices([](uint64_t n) { return static_cast<int16_t>(n % 2 ? 1000 : 7000); });
     WriteSettings("INDEVICE=Mic\r\nOUTDEVICE=Speaker\r\nRATE=8000\r\nTIME=50\r\n");
     Open();
-    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    ASSERT_TRUE(input::Click(Item(IDC_ON)));
     for (UINT nKey : {UINT(VK_ESCAPE), UINT(VK_RETURN)}) {
         SCOPED_TRACE(nKey);
         const HWND hwnd = OpenAbout(m_hwnd);
@@ -73,7 +73,7 @@ TEST_F(AboutBox, EnterAndEscEndItWhileTheEchoGoesOn)
         sim::AdvanceTime(500);
         EXPECT_GE(Played().size(), nPlayed + 3200) << "the echo goes on";
         EXPECT_EQ(Meter(IDC_LEVEL1), 7000) << "and so do the meters";
-        ASSERT_TRUE(sim::PressKey(nKey));
+        ASSERT_TRUE(input::PressKey(nKey));
         EXPECT_FALSE(sim::Exists(hwnd));
         EXPECT_TRUE(sim::Enabled(m_hwnd));
         EXPECT_TRUE(IsOn()) << "the echo state is as it was";

@@ -122,12 +122,12 @@ TEST_F(EchoDevice, OffWhileTheOutputHoldsABufferTakesItBackFirst)
     UseDevices(Steady);
     WriteSettings(STEADY_SETTINGS);
     Open();
-    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    ASSERT_TRUE(input::Click(Item(IDC_ON)));
     sim::AdvanceTime(1025);
     const std::vector<HWAVEOUT> outputs = sim::OpenWaveOuts();
     ASSERT_EQ(outputs.size(), 1u);
     ASSERT_FALSE(sim::QueuedHeaders(outputs[0]).empty());
-    ASSERT_TRUE(sim::Click(Item(IDC_OFF)));
+    ASSERT_TRUE(input::Click(Item(IDC_OFF)));
     EXPECT_TRUE(sim::OpenWaveOuts().empty());
     EXPECT_TRUE(sim::OpenWaveIns().empty());
 }
@@ -142,9 +142,9 @@ TEST_F(EchoDevice, LateNoticesHoldUpOffForOneSecondAtMost)
     WriteSettings(STEADY_SETTINGS);
     sim::SetWaveCallbackDelay(60000000);
     Open();
-    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    ASSERT_TRUE(input::Click(Item(IDC_ON)));
     sim::AdvanceTime(61000);
-    ASSERT_TRUE(sim::Click(Item(IDC_OFF)));
+    ASSERT_TRUE(input::Click(Item(IDC_OFF)));
     const uint64_t nOffUs = sim::NowUs();
     while (!sim::Answers(m_hwnd) && sim::NowUs() - nOffUs < 120000000)
         sim::AdvanceTime(1);
@@ -153,7 +153,7 @@ TEST_F(EchoDevice, LateNoticesHoldUpOffForOneSecondAtMost)
                 nHeldUs / 1000.0);
     EXPECT_LE(nHeldUs, 1000000 + sim::DEFAULT_TICK_US);
     EXPECT_TRUE(sim::OpenWaveOuts().empty());
-    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    ASSERT_TRUE(input::Click(Item(IDC_ON)));
     EXPECT_TRUE(IsOn()) << "the panel goes on";
 }
 
@@ -166,24 +166,24 @@ TEST_F(EchoDevice, AWorkerHungInTheDriverReachesNothingFreed)
     UseDevices(Steady);
     WriteSettings(STEADY_SETTINGS);
     Open();
-    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    ASSERT_TRUE(input::Click(Item(IDC_ON)));
     sim::AdvanceTime(120);
     sim::Gate driver;
     sim::HoldWaveCall("waveOutWrite", driver);
     sim::AdvanceTime(50);
     ASSERT_EQ(driver.Waiting(), 1) << "the worker hangs in the driver";
 
-    ASSERT_TRUE(sim::Click(Item(IDC_OFF)));
+    ASSERT_TRUE(input::Click(Item(IDC_OFF)));
     sim::AdvanceTime(10000);
     EXPECT_FALSE(IsOn());
     sim::AdvanceTime(100);
     EXPECT_EQ(Meter(IDC_LEVEL1), 0);
 
-    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    ASSERT_TRUE(input::Click(Item(IDC_ON)));
     sim::AdvanceTime(300);
     EXPECT_TRUE(IsOn());
     EXPECT_GT(Meter(IDC_LEVEL2), 0) << "the new devices run";
-    ASSERT_TRUE(sim::Click(Item(IDC_OFF)));
+    ASSERT_TRUE(input::Click(Item(IDC_OFF)));
 
     Close();
     m_pUi.reset();
@@ -206,10 +206,10 @@ TEST_F(EchoDevice, ClosesThatFailStillLeaveNothingReachable)
         WriteSettings(STEADY_SETTINGS);
         Open();
         sim::SetWaveCallbackDelay(3000);
-        ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+        ASSERT_TRUE(input::Click(Item(IDC_ON)));
         sim::AdvanceTime(525);
         sim::InjectFault(pszCall, MMSYSERR_ERROR);
-        ASSERT_TRUE(sim::Click(Item(IDC_OFF)));
+        ASSERT_TRUE(input::Click(Item(IDC_OFF)));
         EXPECT_FALSE(IsOn());
         sim::AdvanceTime(5000);  // the late notices of the driver arrive now
 
@@ -223,7 +223,7 @@ TEST_F(EchoDevice, ClosesThatFailStillLeaveNothingReachable)
             EXPECT_EQ(waveOutClose(h), MMSYSERR_NOERROR);
         }
         sim::Settle();
-        ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+        ASSERT_TRUE(input::Click(Item(IDC_ON)));
         sim::AdvanceTime(200);
         EXPECT_TRUE(IsOn()) << "the panel goes on";
         Close();
@@ -252,7 +252,7 @@ public:
                 m_nSinceUs = 0;
                 for (const sim::MessageBoxRecord& box : sim::MessageBoxes())
                     if (box.bOpen)
-                        sim::AnswerMessageBox(IDOK);
+                        input::AnswerMessageBox(m_hwnd, IDOK);
             } else if (!m_nSinceUs) {
                 m_nSinceUs = sim::NowUs();
             }
@@ -324,13 +324,13 @@ TEST_F(EchoDevice, UnderEveryFaultThePanelAnswersWithinTheBoundOfItsWorkers)
             CUnanswered panel(m_hwnd);
             if (bBeforeOn)
                 fault.arm();
-            panel.Act([&] { sim::Click(Item(IDC_ON)); }, 500);
-            panel.Act([&] { sim::PressArrow(Item(IDC_ECHO_SPIN), true); }, 1000);
+            panel.Act([&] { input::Click(Item(IDC_ON)); }, 500);
+            panel.Act([&] { input::PressArrow(Item(IDC_ECHO_SPIN), true); }, 1000);
             if (!bBeforeOn)
                 fault.arm();
             const uint32_t nRunMs = fault.name == "notices 60000 ms late" ? 61000 : 500;
             panel.Act([] {}, nRunMs);
-            panel.Act([&] { sim::Click(Item(IDC_OFF)); }, 500);
+            panel.Act([&] { input::Click(Item(IDC_OFF)); }, 500);
 
             // What the faults left: the gate, devices the panel could not close.
             pGate->Open();

@@ -45,7 +45,7 @@ TEST_F(EchoPanel, TheSingerHearsEachRepeatAtTheDelayAndWeakerByTheStrength)
     Open();
 
     const uint64_t nOnUs = sim::NowUs();
-    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    ASSERT_TRUE(input::Click(Item(IDC_ON)));
     EXPECT_TRUE(IsOn());
     sim::AdvanceTime(2000);
 
@@ -66,12 +66,12 @@ TEST_F(EchoPanel, TheMetersShowTheBlockLevelsAndFallToZeroAfterOff)
     UseDevices([](uint64_t n) { return static_cast<int16_t>(n % 2 ? (n % 4 == 1 ? 1200 : -9000) : 3000); });
     WriteSettings("INDEVICE=Mic\r\nOUTDEVICE=Speaker\r\nRATE=8000\r\nTIME=50\r\nECHO=0\r\n");
     Open();
-    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    ASSERT_TRUE(input::Click(Item(IDC_ON)));
     sim::AdvanceTime(150);
     EXPECT_EQ(Meter(IDC_LEVEL1), 3000);
     EXPECT_EQ(Meter(IDC_LEVEL2), 1200);
 
-    ASSERT_TRUE(sim::Click(Item(IDC_OFF)));
+    ASSERT_TRUE(input::Click(Item(IDC_OFF)));
     EXPECT_FALSE(IsOn());
     sim::AdvanceTime(100);
     EXPECT_EQ(Meter(IDC_LEVEL1), 0);
@@ -86,11 +86,11 @@ TEST_F(EchoPanel, AChangeRestartsWithAnEmptyEchoAndTheNewSettings)
     UseDevices(sim::Samples(x));
     WriteSettings("INDEVICE=Mic\r\nOUTDEVICE=Speaker\r\nRATE=8000\r\nTIME=50\r\nECHO=200\r\nDELAY=100\r\n");
     Open();
-    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    ASSERT_TRUE(input::Click(Item(IDC_ON)));
     sim::AdvanceTime(1030);
 
     const uint64_t nChangeUs = sim::NowUs();
-    ASSERT_TRUE(sim::PressArrow(Item(IDC_ECHO_SPIN), true));
+    ASSERT_TRUE(input::PressArrow(Item(IDC_ECHO_SPIN), true));
     EXPECT_FALSE(IsOn()) << "the echo stops at once";
     EXPECT_EQ(Position(IDC_ECHO_SPIN), 201);
     const size_t nPlayedAtStop = Played().size();
@@ -110,13 +110,13 @@ TEST_F(EchoPanel, ChangesDuringTheCountdownOnlyPutItOff)
     UseDevices(sim::Samples(x));
     WriteSettings("INDEVICE=Mic\r\nOUTDEVICE=Speaker\r\nRATE=8000\r\nTIME=50\r\nECHO=100\r\nDELAY=100\r\n");
     Open();
-    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    ASSERT_TRUE(input::Click(Item(IDC_ON)));
     sim::AdvanceTime(1000);
 
     // Three changes 100 ms apart: one stop, one start, 500 ms after the first.
     const uint64_t nFirstUs = sim::NowUs();
     for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(sim::PressArrow(Item(IDC_DELAY_SPIN), true));
+        ASSERT_TRUE(input::PressArrow(Item(IDC_DELAY_SPIN), true));
         EXPECT_FALSE(IsOn());
         if (i < 2)
             sim::AdvanceTime(100);
@@ -130,8 +130,8 @@ TEST_F(EchoPanel, ChangesDuringTheCountdownOnlyPutItOff)
     ExpectBeginsWith(PlayedFrom(Played(), nFirstUs), Echo(x, 824, 100), 2 * RATE - 400);
 
     // A change while off starts nothing.
-    ASSERT_TRUE(sim::Click(Item(IDC_OFF)));
-    ASSERT_TRUE(sim::PressArrow(Item(IDC_DELAY_SPIN), true));
+    ASSERT_TRUE(input::Click(Item(IDC_OFF)));
+    ASSERT_TRUE(input::PressArrow(Item(IDC_DELAY_SPIN), true));
     sim::AdvanceTime(1000);
     EXPECT_FALSE(IsOn());
 }
@@ -141,13 +141,13 @@ TEST_F(EchoPanel, OnDuringTheCountdownStartsAtOnceAndOffAfterItMeansOff)
     UseDevices({});
     WriteSettings("RATE=8000\r\n");
     Open();
-    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
-    ASSERT_TRUE(sim::ChooseListItem(Item(IDC_RATE), 1));
+    ASSERT_TRUE(input::Click(Item(IDC_ON)));
+    ASSERT_TRUE(input::ChooseListItem(Item(IDC_RATE), 1));
     EXPECT_FALSE(IsOn());
     sim::AdvanceTime(100);
-    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    ASSERT_TRUE(input::Click(Item(IDC_ON)));
     EXPECT_TRUE(IsOn()) << "at once";
-    ASSERT_TRUE(sim::Click(Item(IDC_OFF)));
+    ASSERT_TRUE(input::Click(Item(IDC_OFF)));
     sim::AdvanceTime(1000);
     EXPECT_FALSE(IsOn()) << "the countdown does not switch it on again";
 }
@@ -168,7 +168,7 @@ TEST_F(Failures, AnOutputThatCannotOpenIsReportedAndTheInputIsNotTouched)
     Open();
     sim::InjectFault("waveOutOpen", MMSYSERR_ALLOCATED);
     sim::InjectFault("waveInOpen", MMSYSERR_ERROR);  // would show if the input were opened
-    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    ASSERT_TRUE(input::Click(Item(IDC_ON)));
 
     const auto boxes = sim::MessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
@@ -179,7 +179,7 @@ TEST_F(Failures, AnOutputThatCannotOpenIsReportedAndTheInputIsNotTouched)
     EXPECT_EQ(boxes[0].hwndOwner, m_hwnd);
     EXPECT_EQ(sim::PendingFaults("waveInOpen"), 1);
 
-    ASSERT_TRUE(sim::AnswerMessageBox(IDOK));
+    ASSERT_TRUE(input::AnswerMessageBox(m_hwnd, IDOK));
     EXPECT_FALSE(IsOn());
     EXPECT_TRUE(sim::Enabled(Item(IDC_ON)));
     EXPECT_EQ(sim::Live().nThreads, 1) << "no device left open: only the panel's thread runs";
@@ -191,14 +191,14 @@ TEST_F(Failures, AnInputThatCannotOpenIsReportedAndTheOutputClosedAgain)
     WriteSettings("RATE=44100\r\n");
     Open();
     sim::InjectFault("waveInOpen", WAVERR_BADFORMAT);
-    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    ASSERT_TRUE(input::Click(Item(IDC_ON)));
     const auto boxes = sim::MessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, INPUT_TEXT);
     EXPECT_EQ(boxes[0].caption, INPUT_CAPTION);
     EXPECT_EQ(boxes[0].nType, UINT(MB_ICONSTOP | MB_OK));
     EXPECT_EQ(sim::Live().nThreads, 3) << "the output, its driver and its worker, while the box is up";
-    ASSERT_TRUE(sim::AnswerMessageBox(IDOK));
+    ASSERT_TRUE(input::AnswerMessageBox(m_hwnd, IDOK));
     EXPECT_FALSE(IsOn());
     EXPECT_EQ(sim::Live().nThreads, 1) << "the output is closed again";
 }
@@ -210,11 +210,11 @@ TEST_F(Failures, WithoutARateNothingIsOpenedAndTheOutputIsBlamed)
     Open();
     EXPECT_EQ(sim::List(Item(IDC_RATE)).nSelection, -1);
     sim::InjectFault("waveOutOpen", MMSYSERR_ERROR);  // would be taken by an open
-    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    ASSERT_TRUE(input::Click(Item(IDC_ON)));
     ASSERT_EQ(sim::MessageBoxes().size(), 1u);
     EXPECT_EQ(sim::MessageBoxes()[0].text, OUTPUT_TEXT);
     EXPECT_EQ(sim::PendingFaults("waveOutOpen"), 1);
-    ASSERT_TRUE(sim::AnswerMessageBox(IDOK));
+    ASSERT_TRUE(input::AnswerMessageBox(m_hwnd, IDOK));
     EXPECT_FALSE(IsOn());
 }
 
@@ -226,12 +226,12 @@ TEST_F(Failures, NoStartFromInsideAFailuresMessage)
     UseDevices({});
     WriteSettings("RATE=8000\r\n");
     Open();
-    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
-    ASSERT_TRUE(sim::PressArrow(Item(IDC_TIME_SPIN), true));
+    ASSERT_TRUE(input::Click(Item(IDC_ON)));
+    ASSERT_TRUE(input::PressArrow(Item(IDC_TIME_SPIN), true));
     sim::AdvanceTime(100);
     sim::InjectFault("waveOutOpen", MMSYSERR_ALLOCATED, 0, -1);
     sim::InjectFault("waveInOpen", MMSYSERR_ERROR);  // would be taken by a start from inside
-    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    ASSERT_TRUE(input::Click(Item(IDC_ON)));
     ASSERT_EQ(sim::MessageBoxes().size(), 1u);
     EXPECT_TRUE(sim::MessageBoxes()[0].bOpen);
 
@@ -239,7 +239,7 @@ TEST_F(Failures, NoStartFromInsideAFailuresMessage)
     EXPECT_EQ(sim::MessageBoxes().size(), 1u);
     EXPECT_EQ(sim::PendingFaults("waveInOpen"), 1);
     EXPECT_EQ(sim::Live().nThreads, 1) << "nothing runs but the panel";
-    ASSERT_TRUE(sim::AnswerMessageBox(IDOK));
+    ASSERT_TRUE(input::AnswerMessageBox(m_hwnd, IDOK));
     sim::AdvanceTime(1000);
     EXPECT_EQ(sim::MessageBoxes().size(), 1u);
     EXPECT_FALSE(IsOn());
@@ -251,13 +251,13 @@ TEST_F(Failures, ARestartThatFailsIsReportedOnce)
     UseDevices({});
     WriteSettings("RATE=8000\r\n");
     Open();
-    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    ASSERT_TRUE(input::Click(Item(IDC_ON)));
     sim::InjectFault("waveOutOpen", MMSYSERR_ALLOCATED, 0, -1);
-    ASSERT_TRUE(sim::PressArrow(Item(IDC_TIME_SPIN), true));
+    ASSERT_TRUE(input::PressArrow(Item(IDC_TIME_SPIN), true));
     sim::AdvanceTime(500);
     ASSERT_EQ(sim::MessageBoxes().size(), 1u);
     sim::AdvanceTime(2000);
-    ASSERT_TRUE(sim::AnswerMessageBox(IDOK));
+    ASSERT_TRUE(input::AnswerMessageBox(m_hwnd, IDOK));
     sim::AdvanceTime(2000);
     EXPECT_EQ(sim::MessageBoxes().size(), 1u);
     EXPECT_FALSE(IsOn());
@@ -280,7 +280,7 @@ TEST_F(Steadiness, ASampleLeavesOneBufferTimeAfterItCameAndAMinuteHasNoGap)
                       std::to_string(nTime) + "\r\n");
         Open();
         const uint64_t nOnUs = sim::NowUs();
-        ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+        ASSERT_TRUE(input::Click(Item(IDC_ON)));
         sim::AdvanceTime(60000 + 2 * nTime);
         const std::vector<sim::PlayedSample> played = Played();
         ASSERT_GT(played.size(), nAt);

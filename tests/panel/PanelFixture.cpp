@@ -44,7 +44,7 @@ void PanelTest::Open()
 
 void PanelTest::Close()
 {
-    ASSERT_TRUE(sim::Click(Item(IDC_EXIT)));
+    ASSERT_TRUE(input::Click(Item(IDC_EXIT)));
     EXPECT_EQ(m_pUi->Join(), 0u);
     EXPECT_FALSE(sim::Exists(m_hwnd));
 }

@@ -8,6 +8,7 @@
 #include "platform/sim/windows.h"
 #include "res/resource.h"
 #include "tests/framework/UiThread.h"
+#include "tests/support/Input.h"
 #include "tests/support/PlatformTest.h"
 #include "tests/support/TempDirectory.h"
 

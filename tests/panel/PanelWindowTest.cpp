@@ -102,14 +102,14 @@ TEST_F(Settings, AllSevenComeBackAndTheEchoStaysOff)
 
     // Changed by a person while the echo runs, then closed: the echo stops first, and what the
     // controls show is saved.
-    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    ASSERT_TRUE(input::Click(Item(IDC_ON)));
     sim::AdvanceTime(500);
-    ASSERT_TRUE(sim::PressArrow(Item(IDC_DELAY_SPIN), false));
-    ASSERT_TRUE(sim::ChooseListItem(Item(IDC_RATE), 6));
-    ASSERT_TRUE(sim::Click(Item(IDC_STEREO)));
+    ASSERT_TRUE(input::PressArrow(Item(IDC_DELAY_SPIN), false));
+    ASSERT_TRUE(input::ChooseListItem(Item(IDC_RATE), 6));
+    ASSERT_TRUE(input::Click(Item(IDC_STEREO)));
     sim::AdvanceTime(500);
     EXPECT_TRUE(IsOn());
-    ASSERT_TRUE(sim::PressKey(VK_ESCAPE));
+    ASSERT_TRUE(input::PressKey(VK_ESCAPE));
     EXPECT_EQ(m_pUi->Join(), 0u);
     EXPECT_EQ(sim::Live().nThreads, 0) << "the devices are closed";
     EXPECT_EQ(Setting("RATE"), "48000");
@@ -130,9 +130,9 @@ TEST_F(Settings, TheEndOfTheSessionKeepsWhatWasChangedAndClosesTheDevices)
     UseDevices({});
     WriteSettings("INDEVICE=Mic\r\nOUTDEVICE=Speaker\r\nRATE=8000\r\nTIME=50\r\nDELAY=100\r\n");
     Open();
-    ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+    ASSERT_TRUE(input::Click(Item(IDC_ON)));
     sim::AdvanceTime(300);
-    ASSERT_TRUE(sim::PressArrow(Item(IDC_DELAY_SPIN), true));
+    ASSERT_TRUE(input::PressArrow(Item(IDC_DELAY_SPIN), true));
     sim::AdvanceTime(600);
     ASSERT_TRUE(IsOn()) << "on again with the new delay";
     std::remove((m_dir.Path() + "/sorvanta.ini").c_str());
@@ -174,23 +174,23 @@ TEST_F(Settings, TheEndOfTheSessionInsideAStartOrStopSavesAndLeavesTheDevicesClo
         WriteSettings("INDEVICE=Mic\r\nOUTDEVICE=Speaker\r\nRATE=8000\r\nTIME=50\r\n");
         Open();
         if (c.action != ON) {
-            ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+            ASSERT_TRUE(input::Click(Item(IDC_ON)));
         }
         sim::Gate inCall;
         if (c.action != RESTART_START)
             sim::HoldWaveCall(c.call, inCall);
         switch (c.action) {
             case ON:
-                ASSERT_TRUE(sim::Click(Item(IDC_ON)));
+                ASSERT_TRUE(input::Click(Item(IDC_ON)));
                 break;
             case OFF:
-                ASSERT_TRUE(sim::Click(Item(IDC_OFF)));
+                ASSERT_TRUE(input::Click(Item(IDC_OFF)));
                 break;
             case RESTART_STOP:
-                ASSERT_TRUE(sim::PressArrow(Item(IDC_ECHO_SPIN), true));
+                ASSERT_TRUE(input::PressArrow(Item(IDC_ECHO_SPIN), true));
                 break;
             case RESTART_START:
-                ASSERT_TRUE(sim::PressArrow(Item(IDC_ECHO_SPIN), true));
+                ASSERT_TRUE(input::PressArrow(Item(IDC_ECHO_SPIN), true));
                 sim::HoldWaveCall(c.call, inCall);
                 sim::AdvanceTime(500);
                 break;
@@ -270,11 +270,11 @@ TEST_F(Window, EnterEscAndTheCloseBoxEndThePanelAndSaveTheSettingsTheIdokCommand
         sim::Settle();
         ASSERT_TRUE(sim::Visible(m_hwnd));
         if (nWay == 0)
-            ASSERT_TRUE(sim::PressKey(VK_RETURN));  // the focus is in the input list
+            ASSERT_TRUE(input::PressKey(VK_RETURN));  // the focus is in the input list
         else if (nWay == 1)
-            ASSERT_TRUE(sim::PressKey(VK_ESCAPE));
+            ASSERT_TRUE(input::PressKey(VK_ESCAPE));
         else
-            ASSERT_TRUE(sim::CloseBox(m_hwnd));
+            ASSERT_TRUE(input::CloseBox(m_hwnd));
         EXPECT_EQ(m_pUi->Join(), 0u);
         EXPECT_FALSE(sim::Exists(m_hwnd));
         EXPECT_EQ(Setting("TIME"), "50");
@@ -296,29 +296,29 @@ TEST_F(Window, AfterOnOffOrAFailedStartTheKeyboardStillWorks)
         if (nWay == FAILED_START)
             sim::InjectFault("waveOutOpen", MMSYSERR_ALLOCATED);
         const bool bClick = nWay == CLICK_ON || nWay == CLICK_OFF;
-        ASSERT_TRUE(bClick ? sim::Click(Item(IDC_ON)) : sim::PressKey('N', sim::KEY_ALT));
+        ASSERT_TRUE(bClick ? input::Click(Item(IDC_ON)) : input::PressKey('N', input::KEY_ALT));
         if (nWay == FAILED_START) {
             ASSERT_EQ(sim::MessageBoxes().size(), 1u);
-            ASSERT_TRUE(sim::AnswerMessageBox(IDOK));
+            ASSERT_TRUE(input::AnswerMessageBox(m_hwnd, IDOK));
         }
         if (nWay == CLICK_OFF) {
-            ASSERT_TRUE(sim::Click(Item(IDC_OFF)));
+            ASSERT_TRUE(input::Click(Item(IDC_OFF)));
         }
         const bool bOn = nWay == ALT_N || nWay == CLICK_ON;
         EXPECT_EQ(IsOn(), bOn);
         EXPECT_EQ(sim::Focus(), Item(bOn ? IDC_OFF : IDC_ON));
         if (nWay == ALT_N) {
             // Enter presses the push button with the focus.
-            ASSERT_TRUE(sim::PressKey(VK_RETURN));
+            ASSERT_TRUE(input::PressKey(VK_RETURN));
             EXPECT_FALSE(IsOn());
             EXPECT_EQ(sim::Focus(), Item(IDC_ON));
-            ASSERT_TRUE(sim::PressKey(VK_RETURN));
+            ASSERT_TRUE(input::PressKey(VK_RETURN));
             EXPECT_TRUE(IsOn());
             EXPECT_EQ(sim::Focus(), Item(IDC_OFF));
         }
-        ASSERT_TRUE(sim::PressKey(VK_TAB));
+        ASSERT_TRUE(input::PressKey(VK_TAB));
         EXPECT_EQ(sim::Focus(), Item(IDC_VERSION)) << "Tab goes on from the focused button";
-        ASSERT_TRUE(sim::PressKey(VK_ESCAPE));
+        ASSERT_TRUE(input::PressKey(VK_ESCAPE));
         ASSERT_FALSE(sim::Exists(m_hwnd)) << "Esc ends the panel";
         EXPECT_EQ(m_pUi->Join(), 0u);
     }
@@ -336,24 +336,24 @@ TEST_F(Window, EveryMnemonicReachesItsControl)
                                            {'T', IDC_TIME},      {'P', IDC_ECHO},
                                            {'D', IDC_DELAY},     {'I', IDC_INDEVICE}};
     for (const auto& [cLetter, nId] : labels) {
-        ASSERT_TRUE(sim::PressKey(cLetter, sim::KEY_ALT));
+        ASSERT_TRUE(input::PressKey(cLetter, input::KEY_ALT));
         EXPECT_EQ(sim::Focus(), Item(nId)) << "Alt+" << cLetter;
     }
-    ASSERT_TRUE(sim::PressKey('S', sim::KEY_ALT));
+    ASSERT_TRUE(input::PressKey('S', input::KEY_ALT));
     EXPECT_EQ(sim::CheckState(Item(IDC_STEREO)), 1);
-    ASSERT_TRUE(sim::PressKey('N', sim::KEY_ALT));
+    ASSERT_TRUE(input::PressKey('N', input::KEY_ALT));
     EXPECT_TRUE(IsOn());
-    ASSERT_TRUE(sim::PressKey('F', sim::KEY_ALT));
+    ASSERT_TRUE(input::PressKey('F', input::KEY_ALT));
     EXPECT_FALSE(IsOn());
     ASSERT_EQ(sim::Focus(), Item(IDC_ON));
-    ASSERT_TRUE(sim::PressKey('P'));
+    ASSERT_TRUE(input::PressKey('P'));
     EXPECT_EQ(sim::Focus(), Item(IDC_ECHO)) << "a plain letter from a button";
-    ASSERT_TRUE(sim::PressKey(VK_UP));
+    ASSERT_TRUE(input::PressKey(VK_UP));
     EXPECT_EQ(Position(IDC_ECHO_SPIN), 1) << "the arrow keys of the strength's display";
-    ASSERT_TRUE(sim::PressKey('A', sim::KEY_ALT));
+    ASSERT_TRUE(input::PressKey('A', input::KEY_ALT));
     ASSERT_NE(sim::FindTopLevel("バージョン情報"), nullptr);
-    ASSERT_TRUE(sim::PressKey(VK_ESCAPE));
-    ASSERT_TRUE(sim::PressKey('X', sim::KEY_ALT));
+    ASSERT_TRUE(input::PressKey(VK_ESCAPE));
+    ASSERT_TRUE(input::PressKey('X', input::KEY_ALT));
     EXPECT_FALSE(sim::Exists(m_hwnd));
     EXPECT_EQ(m_pUi->Join(), 0u);
 }
@@ -368,10 +368,10 @@ TEST_F(Window, TooltipsNameTheButtonsTheRateAndTheDisplaysAndNothingElse)
         {IDC_ECHO, "エコーの強さ"},      {IDC_DELAY, "エコーするまでの時間"},
     };
     for (const auto& [nId, pszText] : tips)
-        EXPECT_EQ(sim::Hover(Item(nId)), pszText) << nId;
+        EXPECT_EQ(input::ToolTipText(Item(nId)), pszText) << nId;
     for (int nId : {IDC_INDEVICE, IDC_OUTDEVICE, IDC_STEREO, IDC_TIME_SPIN, IDC_ECHO_SPIN,
                     IDC_DELAY_SPIN, IDC_LEVEL1, IDC_LEVEL2})
-        EXPECT_EQ(sim::Hover(Item(nId)), "") << nId;
+        EXPECT_EQ(input::ToolTipText(Item(nId)), "") << nId;
 }
 
 TEST_F(Window, MinimisedItDrawsItsIconCentred)
@@ -379,7 +379,7 @@ TEST_F(Window, MinimisedItDrawsItsIconCentred)
     Open();
     EXPECT_EQ(sim::WindowIcon(m_hwnd, true), m_pPanel->m_hIcon);
     EXPECT_EQ(sim::IconOf(m_pPanel->m_hIcon).source, "resource 136");
-    ASSERT_TRUE(sim::Minimise(m_hwnd));
+    ASSERT_TRUE(input::Minimise(m_hwnd));
     sim::Settle();
     const std::vector<sim::DrawIconRecord> drawn = sim::DrawnIcons();
     ASSERT_FALSE(drawn.empty());
@@ -388,7 +388,7 @@ TEST_F(Window, MinimisedItDrawsItsIconCentred)
     EXPECT_EQ(drawn.back().hIcon, m_pPanel->m_hIcon);
     EXPECT_TRUE(drawn.back().bInPaint);
     EXPECT_EQ(drawn.back().x, (client.right - client.left - cx + 1) / 2);
-    ASSERT_TRUE(sim::Restore(m_hwnd));
+    ASSERT_TRUE(input::Restore(m_hwnd));
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
 // What the simulated window system adds to Windows for the tests: common controls that need
-// their library started, misuse made loud, timers on the virtual clock, and a person whose
-// clicks, keys and answers reach what a real person's would.
+// their library started, faults, timers on the virtual clock, and message boxes that wait for
+// their answer.
 #include "platform/sim/sim.h"
 #include "platform/sim/windows.h"
 #include "platform/win32.h"
 #include "res/resource.h"
 #include "tests/framework/UiThread.h"
+#include "tests/support/Input.h"
 #include "tests/support/PlatformTest.h"
 
 #include <string>
@@ -54,22 +55,6 @@ INT_PTR CALLBACK Listen(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM)
     }
 }
 
-DWORD ShowModal(int nTemplate)
-{
-    INITCOMMONCONTROLSEX init{sizeof init, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&init);
-    return static_cast<DWORD>(DialogBoxParamA(GetModuleHandleA(nullptr),
-                                              MAKEINTRESOURCEA(nTemplate), nullptr, Listen, 0));
-}
-
-bool HeardCommand(const Heard& heard, int nId, UINT nCode)
-{
-    for (const auto& c : heard.commands)
-        if (c.first == nId && c.second == nCode)
-            return true;
-    return false;
-}
-
 TEST_F(WindowSim, CommonControlsExistOnceTheirLibraryIsStarted)
 {
     SetLastError(0);
@@ -93,24 +78,6 @@ TEST_F(WindowSim, CommonControlsExistOnceTheirLibraryIsStarted)
     EXPECT_EQ(sim::Live().nWindows, 1 + 23);
     DestroyWindow(hwnd);
     EXPECT_EQ(sim::Live().nWindows, 0);
-}
-
-TEST_F(WindowSim, ATestThatCallsTheProgramsWindowsFromItsOwnThreadIsToldSo)
-{
-    Heard heard;
-    g_pHeard = &heard;
-    UiThread ui([] { return ShowModal(IDD_ABOUT); });
-    const HWND hwnd = sim::FindTopLevel("バージョン情報");
-    ASSERT_NE(hwnd, nullptr);
-    char text[32] = {};
-    EXPECT_EQ(SendMessageA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text)), 0);
-    const std::vector<std::string> misuses = sim::TakeMisuses();
-    ASSERT_EQ(misuses.size(), 1u);
-    EXPECT_NE(misuses[0].find("another thread"), std::string::npos);
-    EXPECT_EQ(sim::Text(hwnd), "バージョン情報") << "the test's way to read it";
-    sim::PressKey(VK_ESCAPE);
-    EXPECT_EQ(ui.Join(), DWORD(IDCANCEL));
-    g_pHeard = nullptr;
 }
 
 TEST_F(WindowSim, TimersRunOnTheVirtualClockAndMergeWhileTheirThreadIsBusy)
@@ -144,48 +111,8 @@ TEST_F(WindowSim, TimersRunOnTheVirtualClockAndMergeWhileTheirThreadIsBusy)
     sim::AdvanceTime(400);
     ASSERT_EQ(heard.ticks.size(), 6u);
     EXPECT_EQ(heard.ticks[5], 1000u);
-    sim::PressKey(VK_ESCAPE);
+    input::PressKey(VK_ESCAPE);
     EXPECT_EQ(ui.Join(), 0u);
-    g_pHeard = nullptr;
-}
-
-TEST_F(WindowSim, APersonsClickReachesWhatIsUnderThePointer)
-{
-    Heard heard;
-    g_pHeard = &heard;
-    UiThread ui([] { return ShowModal(IDD_PANEL); });
-    const HWND hwnd = sim::FindTopLevel("Sorvanta");
-    ASSERT_NE(hwnd, nullptr);
-    HWND hwndLabel = GetWindow(hwnd, GW_CHILD);
-    for (int i = 1; i < 15; ++i)
-        hwndLabel = GetWindow(hwndLabel, GW_HWNDNEXT);
-    ASSERT_EQ(sim::Text(hwndLabel), "サンプリングレート(&R)");
-    const size_t nBefore = heard.commands.size();
-    ASSERT_TRUE(sim::Click(hwndLabel)) << "a label lets the click through to the dialog";
-    EXPECT_EQ(heard.commands.size(), nBefore);
-    ASSERT_TRUE(sim::Click(sim::Item(hwnd, IDC_STEREO)));
-    EXPECT_TRUE(HeardCommand(heard, IDC_STEREO, BN_CLICKED));
-    EXPECT_EQ(sim::CheckState(sim::Item(hwnd, IDC_STEREO)), BST_CHECKED);
-    EXPECT_EQ(sim::Focus(), sim::Item(hwnd, IDC_STEREO));
-
-    // Alt and a letter, and Shift+Tab backwards.
-    sim::PressKey('N', sim::KEY_ALT);
-    EXPECT_TRUE(HeardCommand(heard, IDC_ON, BN_CLICKED));
-    sim::PressKey(VK_TAB, sim::KEY_SHIFT);
-    EXPECT_EQ(sim::Focus(), sim::Item(hwnd, IDC_DELAY));
-
-    // Arrow keys in a display with UDS_ARROWKEYS go to its up-down control, whose range runs
-    // from 100 down to 0 until the program sets one: Down counts up.
-    sim::PressKey(VK_DOWN);
-    EXPECT_EQ(sim::UpDown(sim::Item(hwnd, IDC_DELAY_SPIN)).nPos, 1);
-    EXPECT_EQ(sim::Text(sim::Item(hwnd, IDC_DELAY)), "1");
-
-    // The list: a choice is made with two clicks; a hidden or absent thing cannot be clicked.
-    EXPECT_FALSE(sim::ChooseListItem(sim::Item(hwnd, IDC_RATE), 0)) << "an empty list";
-    EXPECT_FALSE(sim::Minimise(sim::FindTopLevel("nothing")));
-    EXPECT_EQ(sim::Hover(sim::Item(hwnd, IDC_ON)), "") << "the dialog made no tooltips";
-    sim::PressKey(VK_ESCAPE);
-    EXPECT_EQ(ui.Join(), DWORD(IDCANCEL));
     g_pHeard = nullptr;
 }
 
@@ -195,16 +122,16 @@ TEST_F(WindowSim, AMessageBoxIsAnsweredByItsButtonsAndEscOnlyWhenItCanBe)
     ASSERT_EQ(sim::MessageBoxes().size(), 1u);
     EXPECT_TRUE(sim::MessageBoxes()[0].bOpen);
     EXPECT_EQ(sim::Text(sim::Foreground()), "C");
-    sim::PressKey(VK_ESCAPE);
+    input::PressKey(VK_ESCAPE);
     EXPECT_TRUE(sim::MessageBoxes()[0].bOpen) << "no Cancel button, no OK button: Esc does nothing";
-    EXPECT_TRUE(sim::AnswerMessageBox(IDNO));
+    EXPECT_TRUE(input::AnswerMessageBox(nullptr, IDNO));
     EXPECT_EQ(yesNo.Join(), DWORD(IDNO));
 
     UiThread ok([] { return static_cast<DWORD>(MessageBoxA(nullptr, "Q", nullptr, MB_OK)); });
     EXPECT_EQ(sim::MessageBoxes()[1].caption, "Error");
-    sim::PressKey(VK_ESCAPE);
+    input::PressKey(VK_ESCAPE);
     EXPECT_EQ(ok.Join(), DWORD(IDOK)) << "Esc in a box with only OK is OK";
-    EXPECT_FALSE(sim::AnswerMessageBox(IDOK)) << "none open";
+    EXPECT_FALSE(input::AnswerMessageBox(nullptr, IDOK)) << "none open";
 }
 
 }  // namespace

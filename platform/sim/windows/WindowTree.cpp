@@ -79,6 +79,8 @@ HWND WINAPI GetWindow(HWND hwnd, UINT nCommand)
     World& w = World::Get();
     Lock lk = w.Acquire();
     State& s = S(lk);
+    if (hwnd == GetDesktopWindow() && nCommand == GW_CHILD)
+        return s.topLevel.empty() ? nullptr : s.topLevel.front();
     Window* p = FindOrFail(lk, hwnd);
     if (!p)
         return nullptr;
