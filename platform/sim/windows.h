@@ -1,11 +1,10 @@
-// What a host test sees of the simulated window system, and how it acts on it as a person.
+// What a host test sees of the simulated window system.
 //
 // The program's user interface runs on a simulated thread (a test starts it with CreateThread,
-// running a modal dialog or the application's entry). The test's own thread never calls the
-// program's windows: it reads the settled state with the functions below, and acts as a person
-// would, through input that the hooks post to the thread of the window they reach and then
-// settle (see sim.h). Texts are the bytes the program would read with the ANSI calls: code
-// page 932.
+// running a modal dialog or the application's entry). The test's own thread reads the settled
+// state with the functions below, and acts as a person would with window messages
+// (tests/support/Input.h), after which the world settles (see sim.h). Texts are the bytes the
+// program would read with the ANSI calls: code page 932.
 #pragma once
 
 #include "platform/win32.h"
@@ -32,8 +31,6 @@ bool Enabled(HWND hwnd);  // itself, not its parents
 bool Iconic(HWND hwnd);
 HWND Focus();                // the focus of the foreground thread; nullptr when nothing has it
 HWND Foreground();           // the active window of that thread
-RECT WindowRect(HWND hwnd);  // screen coordinates
-RECT ClientRect(HWND hwnd);  // as GetClientRect
 HWND Owner(HWND hwnd);
 HICON WindowIcon(HWND hwnd, bool bBig);  // set with WM_SETICON
 
@@ -44,7 +41,6 @@ struct ListState
     std::vector<std::string> items;
     std::vector<LPARAM> data;
     int nSelection = -1;
-    bool bDropped = false;
 };
 ListState List(HWND hwndCombo);
 
@@ -77,9 +73,6 @@ std::vector<TimerInfo> Timers(HWND hwnd);
 // wait for another thread) keys and clicks wait in its queue.
 bool Answers(HWND hwnd);
 
-// The text of the tooltip that is showing, "" when none is.
-std::string ShownTooltip();
-
 struct MessageBoxRecord
 {
     HWND hwndOwner = nullptr;
@@ -109,32 +102,6 @@ struct IconInfo
     std::string source;  // "resource 136" for a module icon
 };
 IconInfo IconOf(HICON hIcon);
-
-// ---- a person at the mouse and keyboard
-// Each posts the input to the thread of the window it reaches, as Windows would, and settles.
-// False when a person could not do it: the window is hidden or covered by a disabled window,
-// there is no such button, no message box is open.
-
-// A left click at the centre of the window, reaching whatever is there: a disabled control's
-// click goes to its parent, a plain label's to what lies under it.
-bool Click(HWND hwnd);
-// Opens a drop-down list with a click and picks an item of it with another.
-bool ChooseListItem(HWND hwndCombo, int nIndex);
-// A click on the upper or lower arrow of an up-down control.
-bool PressArrow(HWND hwndUpDown, bool bUp);
-enum KeyModifier : unsigned { KEY_SHIFT = 1, KEY_ALT = 2 };
-// A key (VK_RETURN, VK_ESCAPE, VK_TAB, VK_DOWN, 'N' ...) pressed and released on the focus of
-// the foreground thread (or its active window when nothing has the focus).
-bool PressKey(UINT nVirtualKey, unsigned nModifiers = 0);
-// Rests the mouse on the window for as long as a tooltip takes to appear (the clock moves on),
-// and returns the tooltip's text, "" when none appears.
-std::string Hover(HWND hwnd);
-// Clicks the button of the open message box that gives this answer (IDOK, IDYES ...).
-bool AnswerMessageBox(int nAnswer);
-// The caption buttons: false when the window has none.
-bool Minimise(HWND hwnd);
-bool Restore(HWND hwnd);
-bool CloseBox(HWND hwnd);
 
 // ---- the system
 // The end of the session (logoff or shutdown; nReason as WM_ENDSESSION's lParam, 0 for a

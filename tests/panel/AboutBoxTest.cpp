@@ -27,8 +27,10 @@ TEST_F(AboutBox, ItsLinksOpenWhatTheyShowAndNothingElseOpensAnything)
     ASSERT_NE(hwnd, nullptr);
     EXPECT_EQ(sim::Owner(hwnd), m_hwnd);
     EXPECT_FALSE(sim::Enabled(m_hwnd)) << "the panel waits for the box";
-    const RECT box = sim::WindowRect(hwnd);
-    const RECT panel = sim::WindowRect(m_hwnd);
+    RECT box{};
+    RECT panel{};
+    GetWindowRect(hwnd, &box);
+    GetWindowRect(m_hwnd, &panel);
     EXPECT_LE(std::abs((box.left + box.right) - (panel.left + panel.right)), 2) << "centred over the panel";
 
     const std::string url = sim::Text(sim::Item(hwnd, IDC_URL));

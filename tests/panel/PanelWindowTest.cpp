@@ -383,7 +383,8 @@ TEST_F(Window, MinimisedItDrawsItsIconCentred)
     sim::Settle();
     const std::vector<sim::DrawIconRecord> drawn = sim::DrawnIcons();
     ASSERT_FALSE(drawn.empty());
-    const RECT client = sim::ClientRect(m_hwnd);
+    RECT client{};
+    GetClientRect(m_hwnd, &client);
     const int cx = GetSystemMetrics(SM_CXICON);
     EXPECT_EQ(drawn.back().hIcon, m_pPanel->m_hIcon);
     EXPECT_TRUE(drawn.back().bInPaint);

@@ -122,20 +122,6 @@ TEST_F(Controls, SelectStringWithAnEmptyTextSelectsNothing)
     EXPECT_EQ(SendMessageA(hwndList, CB_GETCURSEL, 0, 0), CB_ERR);
 }
 
-TEST_F(Controls, ArrowKeysInAClosedListChangeTheSelectionAndSaySo)
-{
-    DialogHarness panel(IDD_PANEL);
-    const HWND hwndList = panel.Item(IDC_RATE);
-    Add(hwndList, "8000", 8000);
-    Add(hwndList, "11025", 11025);
-    SendMessageA(hwndList, CB_SETCURSEL, 0, 0);
-    panel.FocusOn(IDC_RATE);
-    panel.Key(VK_DOWN);
-    EXPECT_EQ(SendMessageA(hwndList, CB_GETCURSEL, 0, 0), 1);
-    EXPECT_EQ(panel.Count(WM_COMMAND, IDC_RATE, CBN_SELCHANGE), 1);
-    EXPECT_EQ(GetFocus(), hwndList) << "the list wants the arrows; they do not move the focus";
-}
-
 TEST_F(Controls, ATwoStateBoxTakesAnythingAboveOneAsCheckedAndTellsOnlyOfClicks)
 {
     DialogHarness panel(IDD_PANEL);

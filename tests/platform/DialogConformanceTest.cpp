@@ -192,23 +192,6 @@ TEST_F(Dialog, AFocusedButtonThatIsDisabledLeavesTheFocusNowhereUnlessItHandsItO
     EXPECT_EQ(panel.Commands(IDCANCEL), 1);
 }
 
-TEST_F(Dialog, EnterInAnOpenDropDownListClosesTheListAndNothingElse)
-{
-    DialogHarness panel(IDD_PANEL);
-    const HWND hwndList = panel.Item(IDC_INDEVICE);
-    SendMessageA(hwndList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("one"));
-    SendMessageA(hwndList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("two"));
-    ASSERT_EQ(GetFocus(), hwndList);
-    SendMessageA(hwndList, CB_SHOWDROPDOWN, TRUE, 0);
-    ASSERT_TRUE(SendMessageA(hwndList, CB_GETDROPPEDSTATE, 0, 0));
-    panel.Key(VK_RETURN);
-    EXPECT_FALSE(SendMessageA(hwndList, CB_GETDROPPEDSTATE, 0, 0));
-    EXPECT_EQ(panel.Commands(IDC_EXIT), 0);
-    EXPECT_EQ(panel.Commands(IDOK), 0);
-    panel.Key(VK_RETURN);  // closed again: Enter is the default button's
-    EXPECT_EQ(panel.Commands(IDC_EXIT), 1);
-}
-
 // A dialog without any push button, for what Enter does then.
 struct PlainTemplate
 {

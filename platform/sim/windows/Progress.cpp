@@ -56,7 +56,7 @@ LRESULT CALLBACK ProgressProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
             return p->nPos;
         default:
             lk.unlock();
-            if (nMessage >= WM_USER && nMessage < SIM_PICKITEM)
+            if (nMessage >= WM_USER && nMessage < SIM_BUDDYKEY)
                 return NotSimulated(hwnd, nMessage);
             return DefWindowProcA(hwnd, nMessage, wParam, lParam);
     }

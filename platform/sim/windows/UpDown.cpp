@@ -280,7 +280,7 @@ LRESULT CALLBACK UpDownProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
             return reinterpret_cast<LRESULT>(p->hwndBuddy);
         default:
             lk.unlock();
-            if (nMessage >= WM_USER && nMessage < SIM_PICKITEM)
+            if (nMessage >= WM_USER && nMessage < SIM_BUDDYKEY)
                 return NotSimulated(hwnd, nMessage);
             return DefWindowProcA(hwnd, nMessage, wParam, lParam);
     }

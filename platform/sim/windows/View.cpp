@@ -103,22 +103,6 @@ bool sim::Answers(HWND hwnd)
     return what == "GetMessageA";
 }
 
-RECT sim::WindowRect(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    return p ? ScreenRect(lk, *p) : RECT{};
-}
-
-RECT sim::ClientRect(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    return p ? ClientRectOf(*p) : RECT{};
-}
-
 HWND sim::Owner(HWND hwnd)
 {
     World& w = World::Get();
@@ -172,17 +156,6 @@ std::vector<sim::TimerInfo> sim::Timers(HWND hwnd)
         if (t.hwnd == hwnd)
             v.push_back(TimerInfo{t.nId, t.nPeriod});
     return v;
-}
-
-std::string sim::ShownTooltip()
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    for (auto& [h, p] : S(lk).windows)
-        if (p->pClass->name == TOOLTIPS_CLASSA)
-            if (std::string text = ShownTextOf(lk, h); !text.empty())
-                return text;
-    return "";
 }
 
 std::vector<sim::MessageBoxRecord> sim::MessageBoxes()

@@ -162,8 +162,7 @@ struct State
 };
 
 // Messages of the window system's own, in the range that a class keeps for itself.
-constexpr UINT SIM_PICKITEM = WM_USER + 0x3A00;  // combo box: a click on item wParam of its list
-constexpr UINT SIM_BUDDYKEY = WM_USER + 0x3A01;  // up-down: arrow key wParam in its buddy
+constexpr UINT SIM_BUDDYKEY = WM_USER + 0x3A00;  // up-down: arrow key wParam in its buddy
 
 // ---- access (lock held)
 State& S(Lock& lk);
@@ -300,6 +299,5 @@ sim::UpDownState UpDownOf(Lock& lk, HWND hwnd);
 sim::ProgressState ProgressOf(Lock& lk, HWND hwnd);
 int CheckOf(Lock& lk, HWND hwnd);
 // The text of a tooltip window while it shows, else "".
-std::string ShownTextOf(Lock& lk, HWND hwnd);
 
 }  // namespace sim::win
