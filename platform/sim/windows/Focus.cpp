@@ -212,13 +212,3 @@ HWND WINAPI GetCapture(void)
     Lock lk = w.Acquire();
     return S(lk).capture[CurrentThread(lk)];
 }
-
-SHORT WINAPI GetKeyState(INT nVirtualKey)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    const State& s = S(lk);
-    const bool bDown =
-        (nVirtualKey == VK_SHIFT && s.bShiftDown) || (nVirtualKey == VK_MENU && s.bAltDown);
-    return bDown ? static_cast<SHORT>(0x8000) : 0;
-}

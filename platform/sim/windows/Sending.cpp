@@ -68,11 +68,12 @@ const bool g_bRegistered = [] {
     return true;
 }();
 
-// The character a key gives, as the US keyboard layout gives it; 0 for none.
-char CharacterOf(UINT nKey, bool bShift)
+// The character a key gives, as the US keyboard layout gives it with no Shift held (a test's
+// keys come as window messages, without a keyboard state); 0 for none.
+char CharacterOf(UINT nKey)
 {
     if (nKey >= 'A' && nKey <= 'Z')
-        return static_cast<char>(bShift ? nKey : nKey + 32);
+        return static_cast<char>(nKey + 32);
     if (nKey >= '0' && nKey <= '9')
         return static_cast<char>(nKey);
     switch (nKey) {
@@ -199,7 +200,7 @@ BOOL WINAPI TranslateMessage(const MSG* pMsg)
         return FALSE;
     World& w = World::Get();
     Lock lk = w.Acquire();
-    const char c = CharacterOf(static_cast<UINT>(pMsg->wParam), S(lk).bShiftDown);
+    const char c = CharacterOf(static_cast<UINT>(pMsg->wParam));
     if (!c)
         return FALSE;
     // The character comes next, before what was posted after the key.

@@ -147,8 +147,6 @@ struct State
     std::map<DWORD, HWND> capture;  // per thread
     HWND hwndForeground = nullptr;
     POINT cursor{640, 512};
-    bool bShiftDown = false;
-    bool bAltDown = false;
     std::vector<Timer> timers;
     uint64_t nNextReady = 1;
     UINT_PTR nNextThreadTimer = 0x7FF0;
