@@ -64,8 +64,6 @@ void Release(HWND hwnd, bool bClick)
         if (bWasPushed)
             Invalidate(lk, *Find(lk, hwnd), false, false);
     }
-    if (GetCapture() == hwnd)
-        ReleaseCapture();
     if (bWasPushed && bClick)
         NotifyParent(hwnd, BN_CLICKED);
 }
@@ -102,7 +100,6 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
             if (TypeOf(StyleOf(hwnd)) == BS_GROUPBOX)
                 return 0;
             SetFocus(hwnd);
-            SetCapture(hwnd);
             World& w = World::Get();
             Lock lk = w.Acquire();
             if (auto p = Data<ButtonData>(lk, hwnd)) {
@@ -126,8 +123,6 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
                 if (auto p = Data<ButtonData>(lk, hwnd))
                     p->bPushed = false;
             }
-            if (GetCapture() == hwnd)
-                ReleaseCapture();
             return 0;
         }
         case BM_CLICK:

@@ -42,12 +42,10 @@ BOOL WINAPI EnableWindow(HWND hwnd, BOOL bEnable)
             p->nStyle &= ~WS_DISABLED;
         } else {
             p->nStyle |= WS_DISABLED;
-            // A disabled window can have neither the focus nor the mouse.
+            // A disabled window cannot keep the focus.
             const DWORD nThread = CurrentThread(lk);
             const HWND hwndFocus = s.focus[nThread];
             bLosesFocus = hwndFocus && (hwndFocus == hwnd || IsDescendant(lk, hwnd, hwndFocus));
-            if (s.capture[nThread] == hwnd)
-                s.capture[nThread] = nullptr;
         }
         Invalidate(lk, *p, true, false);
     }

@@ -1,5 +1,5 @@
-// The keyboard focus, the active window and the mouse capture, each kept per thread as
-// Windows keeps them per message queue, and the state of the shift keys.
+// The keyboard focus and the active window, each kept per thread as Windows keeps them per
+// message queue.
 #include "platform/sim/windows/WindowSystem.h"
 
 #include <algorithm>
@@ -186,29 +186,4 @@ HWND WINAPI GetActiveWindow(void)
     World& w = World::Get();
     Lock lk = w.Acquire();
     return S(lk).active[CurrentThread(lk)];
-}
-
-HWND WINAPI SetCapture(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    HWND& hCapture = S(lk).capture[CurrentThread(lk)];
-    const HWND hwndOld = hCapture;
-    hCapture = Find(lk, hwnd) ? hwnd : nullptr;
-    return hwndOld;
-}
-
-BOOL WINAPI ReleaseCapture(void)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    S(lk).capture[CurrentThread(lk)] = nullptr;
-    return TRUE;
-}
-
-HWND WINAPI GetCapture(void)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    return S(lk).capture[CurrentThread(lk)];
 }

@@ -66,7 +66,7 @@ void FinishDestroy(HWND hwnd)
     Window& win = *it->second;
     KillWindowTimers(lk, hwnd);
     Unlink(s, win);
-    for (auto* pMap : {&s.focus, &s.active, &s.capture})
+    for (auto* pMap : {&s.focus, &s.active})
         for (auto& [nThread, h] : *pMap)
             if (h == hwnd)
                 h = nullptr;

@@ -144,7 +144,6 @@ struct State
     uintptr_t nNextHwnd = 0x20010;
     std::map<DWORD, HWND> focus;    // per thread
     std::map<DWORD, HWND> active;   // per thread
-    std::map<DWORD, HWND> capture;  // per thread
     HWND hwndForeground = nullptr;
     POINT cursor{640, 512};
     std::vector<Timer> timers;
