@@ -144,6 +144,17 @@ std::string input::ToolTipText(HWND hwndControl)
     const HWND hwndTip = FindWindowA(TOOLTIPS_CLASSA, nullptr);
     if (!hwndParent || !hwndTip || GetWindow(hwndTip, GW_OWNER) != hwndParent)
         return "";
+    // The mouse comes to rest on the control, which is told of it; a disabled control's mouse
+    // goes to its parent. The window that hears it relays it to the tooltip.
+    RECT r{};
+    GetClientRect(hwndControl, &r);
+    POINT pt{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(hwndControl, &pt);
+    SetCursorPos(pt.x, pt.y);
+    const HWND hwndHears = IsWindowEnabled(hwndControl) ? hwndControl : hwndParent;
+    ScreenToClient(hwndHears, &pt);
+    PostMessageA(hwndHears, WM_MOUSEMOVE, 0, MAKELPARAM(pt.x, pt.y));
+    Settle(hwndHears);
     NMTTDISPINFOA request{};
     request.hdr.hwndFrom = hwndTip;
     request.hdr.idFrom = reinterpret_cast<UINT_PTR>(hwndControl);

@@ -39,8 +39,9 @@ bool Restore(HWND hwnd);
 bool CloseBox(HWND hwnd);
 // Clicks the button of the message box open over hwndOwner that gives this answer.
 bool AnswerMessageBox(HWND hwndOwner, int nAnswer);
-// What the control's tooltip would show: the answer of the control's parent to the tooltip's
-// request for its text (TTN_NEEDTEXTA), "" when it gives none or no tooltip was made.
+// The mouse rests on the control, and what its tooltip would show: the answer of the control's
+// parent to the tooltip's request for its text (TTN_NEEDTEXTA), "" when it gives none or no
+// tooltip was made.
 std::string ToolTipText(HWND hwndControl);
 
 // The focus and active window of the foreground thread (per platform).
