@@ -17,6 +17,8 @@ packages=(
   zip unzip
   # make coverage
   lcov
+  # the C++ layout (.clang-format), and the sizes line of every test run (scripts/sizes.sh)
+  clang-format
 )
 
 sudo=""

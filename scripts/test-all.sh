@@ -13,8 +13,8 @@
 # cannot run at all (scripts/wine32-runs.sh: no emulation to be had, or a wine32 the set-up could
 # not install) leaves it unrun; the end-to-end tests then run on the x86_64 build instead, and
 # the summary says why.
-# Ends with one summary line per suite (per test for each Windows build and word size); the
-# exit status is non-zero if anything failed.
+# Ends with one summary line per suite (per test for each Windows build and word size) and the
+# line of scripts/sizes.sh; the exit status is non-zero if a build or a test failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -105,4 +105,6 @@ for name in "${order[@]}"; do
   printf '%-6s %s\n' "$name" "${result[$name]}"
 done
 printf '%s\n' "${windows_lines[@]}"
+# How large the simulation is beside the product: told, never a reason to fail the run.
+"$root/scripts/sizes.sh" || true
 exit $status

@@ -1,11 +1,23 @@
 // The one door through which a conformance test accepts that Windows, Wine and the simulation
 // do not behave alike. Where the three agree a test states the one behaviour; where they do not,
-// the difference goes through Difference(), named and with its reason, so that
+// the difference goes through Difference(), with its kind, its name and its reason, so that
 //     grep -rn -A3 'Difference(' tests
-// lists every accepted difference, and each run records the ones it met as properties of the
-// running test (its XML result). A behaviour of Windows that the simulation models and Wine does
-// not show is such a difference too: the test that would pin it says so here, and checks it
-// only where it is shown.
+// lists every accepted difference, and each run records those its tests passed as properties of
+// the running test (its XML result): "difference: <kind>: <name>", with the reason.
+//
+// Every kind checks something on each system; none steps around a check:
+// - WineFault: Wine answers otherwise than Windows. The test states Windows' answer, which the
+//   simulation gives too, and on Wine checks Wine's own, so that the day Wine gives Windows'
+//   answer the test fails saying that Wine was mended and the difference is to go.
+// - WindowsVariation: Windows answers one way or another (by version, driver or machine). The
+//   test states one answer and accepts the other on Windows only.
+// - MissingEquipment: the machine lacks a device the test needs. Under Windows or Wine the test
+//   is skipped with the reason; the simulation always has its devices, so there it fails. The
+//   Wine runs of ctest bring their devices and fail a test that skips (tests/CMakeLists.txt).
+// - SimulationStricter: the simulation refuses, or calls misuse, what Windows lets pass or
+//   documents nothing about, so that a program that starts to do it is told. The test checks
+//   the refusal on the simulation; what Windows and Wine do then is nothing a program may rely
+//   on, and the test provokes it there only where they refuse it too.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,24 +29,97 @@
 enum class System { Windows, Wine, Simulation };
 System ThisSystem();
 
-// A difference that the test steps around: it checks only what the three systems share.
-inline void Difference(const char* pszName, const char* pszReason)
+enum class DifferenceKind { WineFault, WindowsVariation, MissingEquipment, SimulationStricter };
+
+namespace difference {
+
+inline const char* KindName(DifferenceKind kind)
 {
-    if (::testing::UnitTest::GetInstance()->current_test_info())
-        ::testing::Test::RecordProperty(std::string("difference: ") + pszName, pszReason);
+    switch (kind) {
+        case DifferenceKind::WineFault:
+            return "Wine fault";
+        case DifferenceKind::WindowsVariation:
+            return "Windows variation";
+        case DifferenceKind::MissingEquipment:
+            return "missing equipment";
+        default:
+            return "simulation stricter";
+    }
 }
 
-// A difference in a value: returns what the system the test runs on gives.
-template <class T>
-T Difference(const char* pszName, const char* pszReason, T onWindows, T onWine, T onSimulation)
+// Records the difference on the running test; false, after a failure, where the form called is
+// not one for that kind (each form below says which kinds it serves).
+inline bool Record(DifferenceKind kind, bool bFormFits, const char* pszName, const char* pszReason)
 {
-    Difference(pszName, pszReason);
-    switch (ThisSystem()) {
-        case System::Windows:
-            return onWindows;
-        case System::Wine:
-            return onWine;
-        default:
-            return onSimulation;
+    if (::testing::UnitTest::GetInstance()->current_test_info())
+        ::testing::Test::RecordProperty(
+            std::string("difference: ") + KindName(kind) + ": " + pszName, pszReason);
+    if (!bFormFits)
+        ADD_FAILURE() << "the difference \"" << pszName << "\" is a " << KindName(kind)
+                      << ", which that form of Difference() does not serve";
+    return bFormFits;
+}
+
+}  // namespace difference
+
+// An answer that differs, for a WineFault or a WindowsVariation:
+//     EXPECT_TRUE(Difference(kind, name, reason, actual, onWindows, other));
+// onWindows is the answer the test states; other is Wine's answer for a WineFault, and the answer
+// that only some Windows give for a WindowsVariation.
+template <class T>
+::testing::AssertionResult Difference(DifferenceKind kind, const char* pszName,
+                                      const char* pszReason, const T& actual, const T& onWindows,
+                                      const T& other)
+{
+    using ::testing::AssertionFailure;
+    using ::testing::AssertionSuccess;
+    using ::testing::PrintToString;
+    const bool bFault = kind == DifferenceKind::WineFault;
+    if (!difference::Record(kind, bFault || kind == DifferenceKind::WindowsVariation, pszName,
+                            pszReason))
+        return AssertionFailure() << "misused";
+    const System system = ThisSystem();
+    if (bFault && system == System::Wine) {
+        if (actual == other)
+            return AssertionSuccess();
+        if (actual == onWindows)
+            return AssertionFailure() << "Wine now gives Windows' answer, "
+                                      << PrintToString(onWindows) << ": Wine was mended, and the "
+                                      << "difference \"" << pszName << "\" is to go";
+        return AssertionFailure() << "Wine gives " << PrintToString(actual) << ", neither its own "
+                                  << PrintToString(other) << " nor Windows' "
+                                  << PrintToString(onWindows);
     }
+    if (actual == onWindows || (!bFault && system == System::Windows && actual == other))
+        return AssertionSuccess();
+    return AssertionFailure() << "gives " << PrintToString(actual) << " where Windows gives "
+                              << PrintToString(onWindows)
+                              << (bFault ? ""
+                                         : " (or, on some Windows, " + PrintToString(other) + ")");
+}
+
+// Equipment a test needs, for a MissingEquipment: true where it is missing and the test is to
+// end. GTEST_SKIP ends only the function it is written in, so the test, or its SetUp, skips:
+//     if (Difference(DifferenceKind::MissingEquipment, name, reason, bPresent))
+//         GTEST_SKIP() << ...;
+inline bool Difference(DifferenceKind kind, const char* pszName, const char* pszReason,
+                       bool bPresent)
+{
+    if (!difference::Record(kind, kind == DifferenceKind::MissingEquipment, pszName, pszReason))
+        return true;
+    if (bPresent)
+        return false;
+    if (ThisSystem() == System::Simulation)
+        ADD_FAILURE() << "the simulation lacks " << pszName << ", and it has all its equipment";
+    return true;
+}
+
+// A refusal of the simulation's own, for a SimulationStricter: true where the test runs on the
+// simulation, and checks the refusal:
+//     if (Difference(DifferenceKind::SimulationStricter, name, reason)) { ... }
+inline bool Difference(DifferenceKind kind, const char* pszName, const char* pszReason)
+{
+    return difference::Record(kind, kind == DifferenceKind::SimulationStricter, pszName,
+                              pszReason) &&
+           ThisSystem() == System::Simulation;
 }

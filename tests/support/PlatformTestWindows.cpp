@@ -5,7 +5,10 @@
 
 void PlatformTest::SetUp() {}
 void PlatformTest::TearDown() {}
-void PlatformTest::ForgiveMisuse() {}
+size_t PlatformTest::ForgiveMisuse()
+{
+    return 0;
+}
 
 // Wine's ntdll exports its version; Windows' has no such function.
 System ThisSystem()

@@ -1,6 +1,9 @@
 #include "tests/support/SoundDevices.h"
 
+#include "tests/support/Difference.h"
+
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -31,4 +34,14 @@ UINT FindWaveOut(const char* pszName)
             return i;
     }
     return UINT(WAVE_MAPPER);
+}
+
+bool SoundDeviceMissing(UINT nDevice, const char* pszName)
+{
+    const std::string name = std::string("a sound device named ") + pszName;
+    return Difference(DifferenceKind::MissingEquipment, name.c_str(),
+                      "the tests' devices are, under Wine, the virtual PulseAudio ones of "
+                      "scripts/with-virtual-devices.sh, and under Windows the machine's own, "
+                      "which may have other names; the simulation lists them always",
+                      nDevice != UINT(WAVE_MAPPER));
 }

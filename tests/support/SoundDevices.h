@@ -12,3 +12,8 @@ void UseVirtualSoundDevices();
 // The index of the first device whose product name begins with pszName, or WAVE_MAPPER.
 UINT FindWaveIn(const char* pszName);
 UINT FindWaveOut(const char* pszName);
+
+// Whether the device of that name (nDevice, as found above) is missing, so that the test is to
+// skip itself (GTEST_SKIP in the test or its SetUp). On the simulation, which has the devices,
+// it fails the test too.
+bool SoundDeviceMissing(UINT nDevice, const char* pszName);
