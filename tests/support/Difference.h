@@ -31,36 +31,10 @@ System ThisSystem();
 
 enum class DifferenceKind { WineFault, WindowsVariation, MissingEquipment, SimulationStricter };
 
-namespace difference {
-
-inline const char* KindName(DifferenceKind kind)
-{
-    switch (kind) {
-        case DifferenceKind::WineFault:
-            return "Wine fault";
-        case DifferenceKind::WindowsVariation:
-            return "Windows variation";
-        case DifferenceKind::MissingEquipment:
-            return "missing equipment";
-        default:
-            return "simulation stricter";
-    }
-}
-
-// Records the difference on the running test; false, after a failure, where the form called is
-// not one for that kind (each form below says which kinds it serves).
-inline bool Record(DifferenceKind kind, bool bFormFits, const char* pszName, const char* pszReason)
-{
-    if (::testing::UnitTest::GetInstance()->current_test_info())
-        ::testing::Test::RecordProperty(
-            std::string("difference: ") + KindName(kind) + ": " + pszName, pszReason);
-    if (!bFormFits)
-        ADD_FAILURE() << "the difference \"" << pszName << "\" is a " << KindName(kind)
-                      << ", which that form of Difference() does not serve";
-    return bFormFits;
-}
-
-}  // namespace difference
+// Records the difference on the running test; a form of Difference() called with a kind it does
+// not serve (each says which it serves) fails the test.
+void RecordDifference(DifferenceKind kind, bool bFormFits, const char* pszName,
+                      const char* pszReason);
 
 // An answer that differs, for a WineFault or a WindowsVariation:
 //     EXPECT_TRUE(Difference(kind, name, reason, actual, onWindows, other));
@@ -71,55 +45,30 @@ template <class T>
                                       const char* pszReason, const T& actual, const T& onWindows,
                                       const T& other)
 {
-    using ::testing::AssertionFailure;
-    using ::testing::AssertionSuccess;
     using ::testing::PrintToString;
     const bool bFault = kind == DifferenceKind::WineFault;
-    if (!difference::Record(kind, bFault || kind == DifferenceKind::WindowsVariation, pszName,
-                            pszReason))
-        return AssertionFailure() << "misused";
+    RecordDifference(kind, bFault || kind == DifferenceKind::WindowsVariation, pszName, pszReason);
     const System system = ThisSystem();
-    if (bFault && system == System::Wine) {
-        if (actual == other)
-            return AssertionSuccess();
-        if (actual == onWindows)
-            return AssertionFailure() << "Wine now gives Windows' answer, "
-                                      << PrintToString(onWindows) << ": Wine was mended, and the "
-                                      << "difference \"" << pszName << "\" is to go";
-        return AssertionFailure() << "Wine gives " << PrintToString(actual) << ", neither its own "
-                                  << PrintToString(other) << " nor Windows' "
-                                  << PrintToString(onWindows);
-    }
-    if (actual == onWindows || (!bFault && system == System::Windows && actual == other))
-        return AssertionSuccess();
-    return AssertionFailure() << "gives " << PrintToString(actual) << " where Windows gives "
-                              << PrintToString(onWindows)
-                              << (bFault ? ""
-                                         : " (or, on some Windows, " + PrintToString(other) + ")");
+    if (bFault && system == System::Wine && actual != other)
+        return ::testing::AssertionFailure()
+               << (actual == onWindows ? "Wine was mended: it gives Windows' answer, " : "gives ")
+               << PrintToString(actual) << ", not Wine's " << PrintToString(other)
+               << "; the difference \"" << pszName << "\" is to go or change";
+    if ((bFault && system == System::Wine) || actual == onWindows ||
+        (!bFault && system == System::Windows && actual == other))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "gives " << PrintToString(actual)
+                                         << " where Windows gives " << PrintToString(onWindows);
 }
 
 // Equipment a test needs, for a MissingEquipment: true where it is missing and the test is to
 // end. GTEST_SKIP ends only the function it is written in, so the test, or its SetUp, skips:
 //     if (Difference(DifferenceKind::MissingEquipment, name, reason, bPresent))
 //         GTEST_SKIP() << ...;
-inline bool Difference(DifferenceKind kind, const char* pszName, const char* pszReason,
-                       bool bPresent)
-{
-    if (!difference::Record(kind, kind == DifferenceKind::MissingEquipment, pszName, pszReason))
-        return true;
-    if (bPresent)
-        return false;
-    if (ThisSystem() == System::Simulation)
-        ADD_FAILURE() << "the simulation lacks " << pszName << ", and it has all its equipment";
-    return true;
-}
+// The simulation has all its equipment: there a missing device fails the test.
+bool Difference(DifferenceKind kind, const char* pszName, const char* pszReason, bool bPresent);
 
 // A refusal of the simulation's own, for a SimulationStricter: true where the test runs on the
 // simulation, and checks the refusal:
 //     if (Difference(DifferenceKind::SimulationStricter, name, reason)) { ... }
-inline bool Difference(DifferenceKind kind, const char* pszName, const char* pszReason)
-{
-    return difference::Record(kind, kind == DifferenceKind::SimulationStricter, pszName,
-                              pszReason) &&
-           ThisSystem() == System::Simulation;
-}
+bool Difference(DifferenceKind kind, const char* pszName, const char* pszReason);
