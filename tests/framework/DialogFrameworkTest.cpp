@@ -1,6 +1,7 @@
 // The framework's dialogs on the simulated window system, driven as a person drives them: a
 // modal panel on the program's own template through a whole session, the ways it ends, the
 // application that runs it, and what becomes of objects and windows that part.
+#include "platform/sim/sim.h"
 #include "platform/sim/windows.h"
 #include "tests/framework/TestDialogs.h"
 #include "tests/framework/UiThread.h"
