@@ -307,12 +307,16 @@ TEST_F(Framework, TheApplicationRunsItsPanelEndsWithItAndHearsTheCommandsThePane
     ASSERT_NE(pApp->m_pMainWnd, nullptr);
     EXPECT_EQ(pApp->m_pMainWnd->m_hWnd, hwnd);
 
+    // F1 on the focused list asks the panel for help, which passes the command on.
+    ASSERT_TRUE(input::PressKey(VK_F1));
+    EXPECT_EQ(pApp->nHelp, 1);
+
     // The panel's OFF sends ID_HELP to the panel, whose map has no entry for it.
     auto* pPanel = static_cast<CTestPanel*>(pApp->m_pMainWnd);
     pPanel->bAskForHelp = true;
     ASSERT_TRUE(input::Click(GetDlgItem(hwnd, IDC_ON)));
     ASSERT_TRUE(input::Click(GetDlgItem(hwnd, IDC_OFF)));
-    EXPECT_EQ(pApp->nHelp, 1);
+    EXPECT_EQ(pApp->nHelp, 2);
 
     // Not Esc: OFF, disabled while it had the focus, left the focus nowhere.
     ASSERT_TRUE(input::CloseBox(hwnd));
