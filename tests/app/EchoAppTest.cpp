@@ -20,7 +20,8 @@ protected:
 
 DWORD RunProgram()
 {
-    return static_cast<DWORD>(AfxWinMain(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWNORMAL));
+    return static_cast<DWORD>(
+        AfxWinMain(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWNORMAL));
 }
 
 TEST_F(Program, RunsThePanelUntilItClosesAndAsksNothingOfF1)
