@@ -3,11 +3,11 @@
 #   host        the tests on the simulation, plain
 #   asan        the same under AddressSanitizer and UBSan
 #   tsan        the same under ThreadSanitizer
-#   win32       the shipped 32-bit Windows build, warnings as errors; under wine32 its unit and
-#               conformance tests, the look screenshots, the sound bench's self-test and the
+#   win32       the shipped 32-bit Windows build, warnings as errors; under wine32 its unit,
+#               conformance and framework tests, the look screenshots, the sound bench's self-test and the
 #               end-to-end tests of the program
-#   win64       the 64-bit Windows build, warnings as errors; under wine64 its unit and
-#               conformance tests
+#   win64       the 64-bit Windows build, warnings as errors; under wine64 its unit,
+#               conformance and framework tests
 # The i686 build runs natively or, where the kernel refuses 32-bit code, emulated by QEMU
 # (scripts/install-deps.sh sets that up), and the summary says which. Only a machine where wine32
 # cannot run at all (scripts/wine32-runs.sh: no emulation to be had, or a wine32 the set-up could

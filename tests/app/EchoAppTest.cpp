@@ -2,6 +2,7 @@
 // program ends when the panel closes; F1 opens nothing.
 #include "app/EchoApp.h"
 #include "framework/Wnd.h"
+#include "platform/sim/sim.h"
 #include "platform/sim/windows.h"
 #include "res/resource.h"
 #include "tests/framework/UiThread.h"
@@ -19,7 +20,8 @@ protected:
 
 DWORD RunProgram()
 {
-    return static_cast<DWORD>(AfxWinMain(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWNORMAL));
+    return static_cast<DWORD>(
+        AfxWinMain(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWNORMAL));
 }
 
 TEST_F(Program, RunsThePanelUntilItClosesAndAsksNothingOfF1)

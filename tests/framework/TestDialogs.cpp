@@ -116,8 +116,8 @@ void CTestPanel::OnTimer(UINT_PTR nId)
 void CTestPanel::OnOn()
 {
     if (bFailOn) {
-        MessageBox("出力デバイスが使用中か指定のフォーマットをサポートしていません。",
-                   "出力デバイス初期化失敗", MB_ICONSTOP | MB_OK);
+        nBoxAnswer = MessageBox("出力デバイスが使用中か指定のフォーマットをサポートしていません。",
+                                "出力デバイス初期化失敗", MB_ICONSTOP | MB_OK);
         events.push_back("failed");
         return;
     }

@@ -14,6 +14,7 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -58,9 +59,11 @@ public:
     bool bAskForHelp = false;  // OFF sends the help command, which the panel does not handle
     bool bMoveInInit = false;  // the initialisation moves the dialog itself
 
-    // What happened, for the test to read once the panel's thread is idle.
+    // What happened, for the test to read once the panel's thread is idle; the ticks, which
+    // come while it waits, at any time.
     std::vector<std::string> events;
-    int nTicks = 0;
+    std::atomic<int> nTicks{0};
+    int nBoxAnswer = 0;  // what the message box of a failed ON returned
     int nDeltaAnswer = 0;
     std::vector<NMUPDOWN> deltas;
     int nRateAtDestroy = -2;

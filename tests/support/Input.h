@@ -16,7 +16,8 @@ namespace input {
 
 // Until the window's thread waits for input with nothing posted to it left: on the simulation
 // the whole world settles; on Windows the thread has taken a marker posted behind everything
-// else, with nothing new in between.
+// else, with nothing new in between (or has ended). A thread that takes nothing within a
+// generous limit fails the test.
 void Settle(HWND hwnd);
 
 // A click on a button as BM_CLICK; on any other control, a press in the middle of its client

@@ -1,27 +1,39 @@
 // Windows' side of the input helper. A real thread has no settled state to read, so the test
-// posts a marker behind its input and watches, with a message hook on that thread, for the
-// marker to be taken from the queue: everything posted before it has then been handled, or
-// the thread waits for input in a nested loop (a message box) that took it. What the handling
-// posted in turn lies behind the marker, so the test posts another until one comes with
-// nothing else taken before it.
+// posts a marker to the window's thread behind its input and watches, with a message hook on
+// that thread, for the marker to be taken from the queue: everything posted before it has then
+// been handled, or the thread waits for input in a nested loop (a message box) that took it.
+// What the handling posted in turn lies behind the marker, so the test posts another until one
+// comes with nothing else taken before it.
+//
+// The marker goes to the thread, not to the window: input that closes the window (Esc, the
+// close box) leaves its thread work to do after the window has gone (the modal call returns,
+// its caller goes on), and a marker posted to the window would go with it. Every loop hands a
+// thread message on to DispatchMessage, which does nothing with it.
 #include "tests/support/Input.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <atomic>
 
 namespace {
 
-// The marker: WM_NULL, which every window ignores, with a value no one else posts.
+// The marker: WM_NULL, which nobody acts on, with a value no one else posts.
 constexpr LPARAM MARKER = 0x5E771E;
+// Generous: a loaded machine, and a 32-bit Wine emulated by QEMU, may keep a thread from its
+// queue for seconds.
+constexpr DWORD LIMIT_MS = 60000;
 
-std::atomic<unsigned> g_nMarkers{0};
 std::atomic<unsigned> g_nOthers{0};
+HANDLE g_hMarkerTaken = nullptr;
 
+// Runs on the watched thread, inside its GetMessage or PeekMessage, for each message taken.
 LRESULT CALLBACK OnGetMessage(int nCode, WPARAM wParam, LPARAM lParam)
 {
     if (nCode == HC_ACTION && wParam == PM_REMOVE) {
         const MSG* pMsg = reinterpret_cast<const MSG*>(lParam);
-        if (pMsg->message == WM_NULL && pMsg->lParam == MARKER)
-            ++g_nMarkers;
+        if (!pMsg->hwnd && pMsg->message == WM_NULL && pMsg->lParam == MARKER)
+            SetEvent(g_hMarkerTaken);
         else
             ++g_nOthers;
     }
@@ -35,21 +47,37 @@ void input::Settle(HWND hwnd)
     const DWORD nThread = GetWindowThreadProcessId(hwnd, nullptr);
     if (!nThread || nThread == GetCurrentThreadId())
         return;
+    // The thread's handle tells when it ends, which takes its queue and the marker with it.
+    const HANDLE hThread = OpenThread(SYNCHRONIZE, FALSE, nThread);
+    if (!g_hMarkerTaken)
+        g_hMarkerTaken = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     const HHOOK hHook = SetWindowsHookExA(WH_GETMESSAGE, OnGetMessage, nullptr, nThread);
-    if (!hHook)
-        return;
-    for (;;) {
-        const unsigned nOthers = g_nOthers;
-        const unsigned nMarkers = g_nMarkers;
-        if (!PostMessageA(hwnd, WM_NULL, 0, MARKER))
-            break;
-        // A window destroyed meanwhile takes its marker with it.
-        while (g_nMarkers == nMarkers && IsWindow(hwnd))
-            Sleep(1);
-        if (g_nMarkers == nMarkers || g_nOthers == nOthers)
-            break;
+    if (!hThread || !g_hMarkerTaken || !hHook) {
+        ADD_FAILURE() << "cannot watch the queue of thread " << nThread << ": error "
+                      << GetLastError();
+    } else {
+        const DWORD nStart = GetTickCount();
+        for (;;) {
+            const unsigned nOthers = g_nOthers;
+            ResetEvent(g_hMarkerTaken);
+            if (!PostThreadMessageA(nThread, WM_NULL, 0, MARKER))
+                break;  // the thread has ended, or is ending
+            const HANDLE handles[] = {g_hMarkerTaken, hThread};
+            const DWORD nLeft = LIMIT_MS - std::min(LIMIT_MS, GetTickCount() - nStart);
+            const DWORD nWait = WaitForMultipleObjects(2, handles, FALSE, nLeft);
+            if (nWait == WAIT_TIMEOUT) {
+                ADD_FAILURE() << "thread " << nThread << " took no message for " << LIMIT_MS
+                              << " ms";
+                break;
+            }
+            if (nWait != WAIT_OBJECT_0 || g_nOthers == nOthers)
+                break;
+        }
     }
-    UnhookWindowsHookEx(hHook);
+    if (hHook)
+        UnhookWindowsHookEx(hHook);
+    if (hThread)
+        CloseHandle(hThread);
 }
 
 HWND input::Focus()
