@@ -6,7 +6,6 @@
 #include "tests/support/Input.h"
 #include "tests/support/PlatformTest.h"
 #include "tests/support/Screen.h"
-#include "tests/support/SimulationOnly.h"
 
 #include <cctype>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // object that deletes itself, closing its handle, when its thread ends.
 #include "framework/WinThread.h"
 #include "tests/support/PlatformTest.h"
-#include "tests/support/SimulationOnly.h"
+#include "tests/support/Screen.h"
 
 #include <vector>
 

@@ -8,7 +8,8 @@
 
 #include <cstddef>
 
-class PlatformTest : public ::testing::Test {
+class PlatformTest : public ::testing::Test
+{
 protected:
     void SetUp() override;
     void TearDown() override;

@@ -8,7 +8,8 @@
 CTempDirectory::CTempDirectory()
 {
     m_previous = std::filesystem::current_path().string();
-    std::string pattern = (std::filesystem::temp_directory_path() / "sorvanta-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "sorvanta-test-XXXXXX").string();
     m_path = mkdtemp(pattern.data());
     std::filesystem::current_path(m_path);
 }

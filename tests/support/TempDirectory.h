@@ -3,7 +3,8 @@
 
 #include <string>
 
-class CTempDirectory {
+class CTempDirectory
+{
 public:
     CTempDirectory();
     ~CTempDirectory();

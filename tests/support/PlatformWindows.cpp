@@ -1,3 +1,33 @@
+// Windows' side of the tests' support: no world to check, and a program whose threads run in
+// real time, so that the test waits for what shows.
+#include "tests/support/Difference.h"
+#include "tests/support/Input.h"
+#include "tests/support/PlatformTest.h"
+#include "tests/support/Screen.h"
+#include "tests/support/SoundDevices.h"
+
+#include "platform/win32.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <string>
+
+void PlatformTest::SetUp() {}
+void PlatformTest::TearDown() {}
+size_t PlatformTest::ForgiveMisuse()
+{
+    return 0;
+}
+
+// Wine's ntdll exports its version; Windows' has no such function.
+System ThisSystem()
+{
+    const HMODULE hNtdll = GetModuleHandleA("ntdll.dll");
+    return hNtdll && GetProcAddress(hNtdll, "wine_get_version") ? System::Wine : System::Windows;
+}
+
 // Windows' side of the input helper. A real thread has no settled state to read, so the test
 // posts a marker to the window's thread behind its input and watches, with a message hook on
 // that thread, for the marker to be taken from the queue: everything posted before it has then
@@ -9,20 +39,14 @@
 // close box) leaves its thread work to do after the window has gone (the modal call returns,
 // its caller goes on), and a marker posted to the window would go with it. Every loop hands a
 // thread message on to DispatchMessage, which does nothing with it.
-#include "tests/support/Input.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <atomic>
-
 namespace {
 
 // The marker: WM_NULL, which nobody acts on, with a value no one else posts.
 constexpr LPARAM MARKER = 0x5E771E;
 // Generous: a loaded machine, and a 32-bit Wine emulated by QEMU, may keep a thread from its
-// queue for seconds.
+// queue, or a window from the screen, for seconds.
 constexpr DWORD LIMIT_MS = 60000;
+constexpr DWORD LOOK_EVERY_MS = 10;
 
 std::atomic<unsigned> g_nOthers{0};
 HANDLE g_hMarkerTaken = nullptr;
@@ -38,6 +62,11 @@ LRESULT CALLBACK OnGetMessage(int nCode, WPARAM wParam, LPARAM lParam)
             ++g_nOthers;
     }
     return CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+
+void NotHere(const char* pszWhat)
+{
+    ADD_FAILURE() << pszWhat << " is the simulation's alone: guard it with OnlyOnTheSimulation";
 }
 
 }  // namespace
@@ -91,3 +120,81 @@ HWND input::Foreground()
 {
     return GetForegroundWindow();
 }
+
+void screen::Settle() {}
+
+// The program's threads run in real time: the test looks again and again at what shows,
+// without acting, until it is there or the limit has passed.
+bool screen::WaitUntil(const std::function<bool()>& condition)
+{
+    const DWORD nStart = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - nStart > LIMIT_MS) {
+            ADD_FAILURE() << "still not so after " << LIMIT_MS << " ms";
+            return false;
+        }
+        Sleep(LOOK_EVERY_MS);
+    }
+    return true;
+}
+
+HWND screen::WaitForWindow(const char* pszCaption)
+{
+    HWND hwnd = nullptr;
+    if (!WaitUntil([&] {
+            hwnd = FindWindowA(nullptr, pszCaption);
+            return hwnd && IsWindowVisible(hwnd);
+        })) {
+        ADD_FAILURE() << "no window \"" << pszCaption << "\"";
+        return nullptr;
+    }
+    input::Settle(hwnd);
+    return hwnd;
+}
+
+HICON screen::CaptionIcon(HWND hwnd, bool bBig)
+{
+    return reinterpret_cast<HICON>(SendMessageA(hwnd, WM_GETICON, bBig ? ICON_BIG : ICON_SMALL, 0));
+}
+
+bool OnlyOnTheSimulation(const char* pszWhat)
+{
+    ::testing::Test::RecordProperty(std::string("only on the simulation: ") + pszWhat, "left out");
+    return false;
+}
+
+bool OnlyOnWindows(const char*)
+{
+    return true;
+}
+
+void simulation::AdvanceTime(UINT)
+{
+    NotHere("the virtual clock");
+}
+
+std::vector<UINT> simulation::TimerPeriods(HWND)
+{
+    NotHere("the timers' record");
+    return {};
+}
+
+std::vector<simulation::DrawnIcon> simulation::DrawnIcons()
+{
+    NotHere("the drawn icons' record");
+    return {};
+}
+
+std::vector<UINT> simulation::MessageBoxTypes()
+{
+    NotHere("the message boxes' record");
+    return {};
+}
+
+void simulation::InjectFault(const char*, long long)
+{
+    NotHere("an injected fault");
+}
+
+// The devices are the machine's own, or under Wine the virtual ones the test's run brings.
+void UseVirtualSoundDevices() {}

@@ -1,3 +1,0 @@
-#include "tests/support/SoundDevices.h"
-
-void UseVirtualSoundDevices() {}
