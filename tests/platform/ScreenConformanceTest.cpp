@@ -1,8 +1,8 @@
 // What a person sees and does with the controls, pinned against the real user32 and comctl32
-// under Wine alone: the keyboard in a list, a list that opens, tooltips that show where the
-// mouse rests. The simulation leaves these out (a host test gives a person's input as the
-// window messages it ends in, tests/support/Input.h); the program's own part in them is tested
-// here and, on the program itself, by the end-to-end test of the panel.
+// under Wine alone: the mouse on buttons and labels, the keyboard in a list, a list that opens,
+// tooltips that show where the mouse rests. The simulation leaves these out (a host test gives a
+// person's input as the window messages it ends in, tests/support/Input.h); the program's own part
+// in them is tested here and, on the program itself, by the end-to-end test of the panel.
 #include "tests/platform/DialogHarness.h"
 #include "tests/support/PlatformTest.h"
 
@@ -18,6 +18,30 @@ LRESULT Add(HWND hwndList, const char* pszText, LPARAM nData)
         SendMessageA(hwndList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(pszText));
     SendMessageA(hwndList, CB_SETITEMDATA, static_cast<WPARAM>(nIndex), nData);
     return nIndex;
+}
+
+TEST_F(Screen, APressAndReleaseInsideAButtonClicksItAndGivesItTheFocus)
+{
+    DialogHarness panel(IDD_PANEL);
+    const HWND hwndOn = panel.Item(IDC_ON);
+    SendMessageA(hwndOn, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    SendMessageA(hwndOn, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    ASSERT_EQ(panel.Commands(IDC_ON), 1);
+    EXPECT_EQ(panel.heard.back().hwndFrom, hwndOn);
+    EXPECT_EQ(GetFocus(), hwndOn);
+}
+
+TEST_F(Screen, LabelsAndTheGroupBoxLetTheMouseThroughAndLinksDoNot)
+{
+    DialogHarness about(IDD_ABOUT);
+    const HWND hwndText =
+        GetWindow(GetWindow(GetWindow(about.Handle(), GW_CHILD), GW_HWNDNEXT), GW_HWNDNEXT);
+    EXPECT_EQ(SendMessageA(hwndText, WM_NCHITTEST, 0, 0), HTTRANSPARENT);
+    EXPECT_EQ(SendMessageA(about.Item(IDC_URL), WM_NCHITTEST, 0, 0), HTCLIENT);
+
+    DialogHarness panel(IDD_PANEL);
+    const HWND hwndGroup = GetWindow(panel.Item(IDC_LEVEL1), GW_HWNDNEXT);
+    EXPECT_EQ(SendMessageA(hwndGroup, WM_NCHITTEST, 0, 0), HTTRANSPARENT) << "the group box";
 }
 
 TEST_F(Screen, ArrowKeysInAClosedListChangeTheSelectionAndSaySo)
