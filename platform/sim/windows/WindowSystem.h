@@ -130,7 +130,6 @@ struct ResourceEntry
 
 struct MessageBoxState
 {
-    HWND hwndBox = nullptr;
     MessageBoxRecord record;
 };
 
@@ -267,7 +266,7 @@ bool ParseDialogTemplate(const void* p, DialogTemplate* pOut);
 HWND CreateDialogFromTemplate(HINSTANCE hInstance, const DialogTemplate& t, HWND hwndOwner,
                               DLGPROC pfnDlgProc, LPARAM lParam, bool bModal);
 // The modal loop of DialogBox and MessageBox; destroys the dialog and returns its result.
-INT_PTR RunModal(HWND hwndDialog, HWND hwndOwner);
+INT_PTR RunModal(HWND hwndDialog);
 DialogInfo* DialogInfoOf(Lock& lk, HWND hwnd);  // lock held; nullptr for a window that is none
 // Focus to a control as the dialog manager gives it: an edit gets all of its text selected.
 void DialogSetFocus(HWND hwndControl);
