@@ -267,7 +267,6 @@ void DialogSetFocus(HWND hwndControl);
 LRESULT CALLBACK DialogClassProc(HWND, UINT, WPARAM, LPARAM);
 
 // ---- resources and icons
-const ResourceEntry* FindResourceEntry(LPCSTR pszName, LPCSTR pszType);
 HINSTANCE ModuleHandle();
 HICON LoadIconLocked(Lock& lk, HINSTANCE hInstance, LPCSTR pszName);
 
