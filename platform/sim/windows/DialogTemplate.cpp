@@ -44,6 +44,17 @@ std::string PredefinedClass(int nOrdinal)
                                                 : "#" + std::to_string(nOrdinal);
 }
 
+// A plain template and its items give the style first; an extended one a help id, then the
+// extended style.
+void GetStyles(const unsigned char*& p, bool bExtended, DWORD* pnStyle, DWORD* pnExStyle)
+{
+    p += bExtended ? 4 : 0;
+    const DWORD nFirst = Get<DWORD>(p);
+    const DWORD nSecond = Get<DWORD>(p);
+    *pnStyle = bExtended ? nSecond : nFirst;
+    *pnExStyle = bExtended ? nFirst : nSecond;
+}
+
 void AlignTo4(const unsigned char*& p, const unsigned char* pBase)
 {
     p = pBase + ((static_cast<size_t>(p - pBase) + 3) & ~size_t(3));
@@ -58,20 +69,10 @@ bool ParseDialogTemplate(const void* pTemplate, DialogTemplate* pOut)
         return false;
     const unsigned char* p = pBase;
     DialogTemplate& t = *pOut;
-    WORD nVersion;
-    std::memcpy(&nVersion, p, sizeof nVersion);
-    WORD nSignature;
-    std::memcpy(&nSignature, p + 2, sizeof nSignature);
-    t.bExtended = nVersion == 1 && nSignature == 0xFFFF;
-    if (t.bExtended) {
-        p += 4;
-        Get<DWORD>(p);  // help id
-        t.nExStyle = Get<DWORD>(p);
-        t.nStyle = Get<DWORD>(p);
-    } else {
-        t.nStyle = Get<DWORD>(p);
-        t.nExStyle = Get<DWORD>(p);
-    }
+    const unsigned char* pHead = p;
+    t.bExtended = Get<WORD>(pHead) == 1 && Get<WORD>(pHead) == 0xFFFF;  // version, signature
+    p += t.bExtended ? 4 : 0;
+    GetStyles(p, t.bExtended, &t.nStyle, &t.nExStyle);
     const WORD nItems = Get<WORD>(p);
     t.x = Get<short>(p);
     t.y = Get<short>(p);
@@ -90,14 +91,7 @@ bool ParseDialogTemplate(const void* pTemplate, DialogTemplate* pOut)
     for (WORD i = 0; i < nItems; ++i) {
         AlignTo4(p, pBase);
         DialogItem item;
-        if (t.bExtended) {
-            Get<DWORD>(p);  // help id
-            item.nExStyle = Get<DWORD>(p);
-            item.nStyle = Get<DWORD>(p);
-        } else {
-            item.nStyle = Get<DWORD>(p);
-            item.nExStyle = Get<DWORD>(p);
-        }
+        GetStyles(p, t.bExtended, &item.nStyle, &item.nExStyle);
         item.x = Get<short>(p);
         item.y = Get<short>(p);
         item.cx = Get<short>(p);

@@ -3,6 +3,7 @@
 #include "platform/sim/windows/WindowSystem.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <unistd.h>
 
@@ -31,32 +32,26 @@ T Read(const unsigned char* p)
     return value;
 }
 
-// A name or ordinal of a .res header; the key is "#n" for an ordinal, else the name in capitals.
-std::u16string ReadId(const unsigned char*& p)
-{
-    if (Read<WORD>(p) == 0xFFFF) {
-        const WORD nOrdinal = Read<WORD>(p + 2);
-        p += 4;
-        return u"#" + std::u16string(FromAnsi(std::to_string(nOrdinal).c_str()));
-    }
-    std::u16string name;
-    for (;; p += 2) {
-        const char16_t c = Read<char16_t>(p);
-        if (!c)
-            break;
-        name += FoldCase(c);
-    }
-    p += 2;
-    return name;
-}
-
-// The key of an ordinal, as ReadId gives it. The program names its resources by ordinals only;
-// a name is not simulated (lock held).
+// The key of an ordinal: "#n". The program names its resources by ordinals only; a name is not
+// simulated (lock held).
 std::u16string KeyOf(LPCSTR psz)
 {
     if (IS_INTRESOURCE(psz))
         return u"#" + FromAnsi(std::to_string(reinterpret_cast<uintptr_t>(psz)).c_str());
     World::Get().Misuse(std::string("a resource named \"") + psz + "\": not simulated");
+    return u"";
+}
+
+// The name or ordinal of a .res header as its key; a name, which nothing finds, is skipped.
+std::u16string ReadId(const unsigned char*& p)
+{
+    if (Read<WORD>(p) == 0xFFFF) {
+        p += 4;
+        return KeyOf(MAKEINTRESOURCEA(Read<WORD>(p - 2)));
+    }
+    while (Read<char16_t>(p))
+        p += 2;
+    p += 2;
     return u"";
 }
 
@@ -94,8 +89,7 @@ bool IconFromGroup(const ResourceEntry& group, Icon* pIcon)
     if (nBest < 0)
         return false;
     const WORD nId = Read<WORD>(p + 6 + 14 * nBest + 12);
-    const ResourceEntry* pImage =
-        FindEntry(u"#" + FromAnsi(std::to_string(nId).c_str()), u"#3" /* RT_ICON */);
+    const ResourceEntry* pImage = FindEntry(KeyOf(MAKEINTRESOURCEA(nId)), u"#3" /* RT_ICON */);
     if (!pImage || pImage->nSize < sizeof(BITMAPINFOHEADER))
         return false;
     const auto header = Read<BITMAPINFOHEADER>(pImage->pData);
@@ -196,19 +190,14 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR pszModule)
 
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR pszBuffer, DWORD nSize)
 {
-    if (hModule && hModule != MODULE)
+    if ((hModule && hModule != MODULE) || nSize == 0)
         return 0;
     // The host program, as a Windows path: C:\<name>.exe
     char self[512] = {};
     const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string name = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string("program");
-    name = "C:\\" + name.substr(name.rfind('/') + 1) + ".exe";
-    if (nSize == 0)
-        return 0;
-    const size_t nCopy = std::min<size_t>(name.size(), nSize - 1);
-    std::memcpy(pszBuffer, name.data(), nCopy);
-    pszBuffer[nCopy] = '\0';
-    return static_cast<DWORD>(nCopy);
+    const char* pszName = n > 0 ? std::strrchr(self, '/') + 1 : "program";
+    const int nLength = std::snprintf(pszBuffer, nSize, "C:\\%s.exe", pszName);
+    return std::min<DWORD>(static_cast<DWORD>(nLength), nSize - 1);
 }
 
 HRSRC WINAPI FindResourceA(HMODULE hModule, LPCSTR pszName, LPCSTR pszType)

@@ -54,14 +54,9 @@ bool Parse(const std::string& text, int* pn)
     for (char c : text)
         if (c != ',' && c != ' ')
             s += c;
-    if (s.empty())
-        return false;
     char* pEnd = nullptr;
-    const long n = std::strtol(s.c_str(), &pEnd, 10);
-    if (*pEnd)
-        return false;
-    *pn = static_cast<int>(n);
-    return true;
+    *pn = static_cast<int>(std::strtol(s.c_str(), &pEnd, 10));
+    return !s.empty() && !*pEnd;
 }
 
 // The buddy that shows the position (UDS_SETBUDDYINT), or nullptr.
