@@ -49,7 +49,6 @@ struct UpDownState
     int nPos = 0;
     int nMin = 0;
     int nMax = 0;
-    HWND hwndBuddy = nullptr;
 };
 UpDownState UpDown(HWND hwndUpDown);
 

@@ -1,10 +1,15 @@
 // What a person sees and does with the controls, pinned against the real user32 and comctl32
-// under Wine alone: the keyboard in a list, a list that opens, tooltips that show where the
-// mouse rests. The simulation leaves these out (a host test gives a person's input as the
-// window messages it ends in, tests/support/Input.h); the program's own part in them is tested
-// here and, on the program itself, by the end-to-end test of the panel.
+// under Wine alone: the mouse on buttons and labels, where a list and the arrows sit, the
+// keyboard in a list, a list that opens, tooltips that show where the mouse rests. The
+// simulation leaves these out (a host test gives a person's input as the window messages it
+// ends in, tests/support/Input.h); the program's own part in them is tested here and, on the
+// program itself, by the end-to-end test of the panel.
 #include "tests/platform/DialogHarness.h"
+#include "tests/platform/PanelTemplate.h"
 #include "tests/support/PlatformTest.h"
+
+#include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -18,6 +23,66 @@ LRESULT Add(HWND hwndList, const char* pszText, LPARAM nData)
         SendMessageA(hwndList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(pszText));
     SendMessageA(hwndList, CB_SETITEMDATA, static_cast<WPARAM>(nIndex), nData);
     return nIndex;
+}
+
+TEST_F(Screen, APressAndReleaseInsideAButtonClicksItAndGivesItTheFocus)
+{
+    DialogHarness panel(IDD_PANEL);
+    const HWND hwndOn = panel.Item(IDC_ON);
+    SendMessageA(hwndOn, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    SendMessageA(hwndOn, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    ASSERT_EQ(panel.Commands(IDC_ON), 1);
+    EXPECT_EQ(panel.heard.back().hwndFrom, hwndOn);
+    EXPECT_EQ(GetFocus(), hwndOn);
+}
+
+TEST_F(Screen, LabelsAndTheGroupBoxLetTheMouseThroughAndLinksDoNot)
+{
+    DialogHarness about(IDD_ABOUT);
+    const HWND hwndText =
+        GetWindow(GetWindow(GetWindow(about.Handle(), GW_CHILD), GW_HWNDNEXT), GW_HWNDNEXT);
+    EXPECT_EQ(SendMessageA(hwndText, WM_NCHITTEST, 0, 0), HTTRANSPARENT);
+    EXPECT_EQ(SendMessageA(about.Item(IDC_URL), WM_NCHITTEST, 0, 0), HTCLIENT);
+
+    DialogHarness panel(IDD_PANEL);
+    const HWND hwndGroup = GetWindow(panel.Item(IDC_LEVEL1), GW_HWNDNEXT);
+    EXPECT_EQ(SendMessageA(hwndGroup, WM_NCHITTEST, 0, 0), HTTRANSPARENT) << "the group box";
+}
+
+RECT RectInDialog(HWND hwndDialog, HWND hwnd)
+{
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    MapWindowPoints(nullptr, hwndDialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+TEST_F(Screen, AClosedListIsLowerThanItsTemplateAndTheArrowsJoinTheirDisplays)
+{
+    DialogHarness panel(IDD_PANEL);
+    const HWND hwnd = panel.Handle();
+    HWND h = GetWindow(hwnd, GW_CHILD);
+    for (const TemplateControl& c : PANEL) {
+        SCOPED_TRACE(c.pszText);
+        RECT units = c.rect;
+        MapDialogRect(hwnd, &units);
+        const RECT r = RectInDialog(hwnd, h);
+        const std::string name = c.pszClass;
+        if (name == "ComboBox") {
+            // The template's height is that of the open list.
+            EXPECT_LT(r.bottom - r.top, units.bottom);
+        } else if (name == "Edit") {
+            // It gave up the width of its arrows, which sit at its right edge as high as it.
+            const HWND hwndSpin = GetWindow(h, GW_HWNDNEXT);
+            const RECT spin = RectInDialog(hwnd, hwndSpin);
+            EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(hwndSpin, UDM_GETBUDDY, 0, 0)), h);
+            EXPECT_LE(std::abs(spin.left - r.right), 2);
+            EXPECT_EQ(spin.top, r.top);
+            EXPECT_EQ(spin.bottom, r.bottom);
+            EXPECT_LE(std::abs(r.right - r.left + spin.right - spin.left - units.right), 2);
+        }
+        h = GetWindow(h, GW_HWNDNEXT);
+    }
 }
 
 TEST_F(Screen, ArrowKeysInAClosedListChangeTheSelectionAndSaySo)

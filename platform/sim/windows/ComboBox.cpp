@@ -1,14 +1,11 @@
 // The "ComboBox" class as a drop-down list (CBS_DROPDOWNLIST): items with a pointer-sized item
 // data each, kept in the order they are added (CBS_SORT is not simulated), and a selection. The
 // program's own CB_ messages notify nobody. The list a person opens and picks from, with the
-// mouse or the keyboard, is not simulated: a test makes the person's choice with the selection
-// and the CBN_SELCHANGE it gives (tests/support/Input.h), and the open list is tested under Wine.
+// mouse or the keyboard, and the height of the closed box are Wine's: a test makes the person's
+// choice with the selection and the CBN_SELCHANGE it gives (tests/support/Input.h).
 #include "platform/sim/windows/WindowSystem.h"
 
-#include <algorithm>
-
 using sim::Lock;
-using sim::SetError;
 using sim::World;
 
 namespace sim::win {
@@ -32,50 +29,33 @@ bool Valid(const ComboData& c, WPARAM nIndex)
     return static_cast<INT_PTR>(nIndex) >= 0 && nIndex < c.items.size();
 }
 
-// The first item after nStart (wrapping round to it) whose text passes the test; CB_ERR for none.
-template <class Match>
-LRESULT Search(const ComboData& c, WPARAM nStart, Match match)
+// CB_SELECTSTRING: the first item after nStart (round to it) that begins with the text, whatever
+// its case; an empty text matches nothing.
+LRESULT Select(ComboData& c, WPARAM nStart, const std::u16string& prefix)
 {
-    const int n = static_cast<int>(c.items.size());
+    const int n = prefix.empty() ? 0 : static_cast<int>(c.items.size());
     const int nFrom = Valid(c, nStart) ? static_cast<int>(nStart) + 1 : 0;
     for (int k = 0; k < n; ++k) {
         const int i = (nFrom + k) % n;
-        if (match(c.items[static_cast<size_t>(i)].text))
-            return i;
+        if (StartsWithNoCase(c.items[static_cast<size_t>(i)].text, prefix))
+            return c.nSel = i;
     }
     return CB_ERR;
 }
 
 LRESULT CALLBACK ComboProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
 {
-    switch (nMessage) {
-        case WM_CREATE: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            Window* pw = Find(lk, hwnd);
-            if (pw->nStyle & CBS_SORT)
-                w.Misuse("a combo box with CBS_SORT: sorted lists are not simulated");
-            // The template's height is that of the open list; the closed box is as high as its
-            // text, which a dialog's placement of its controls shows.
-            Window* pDialog = DialogOf(lk, pw->hwndParent);
-            const int nTextHeight =
-                pDialog && pDialog->pDialog->nBaseY ? pDialog->pDialog->nBaseY : 16;
-            pw->rect.bottom = pw->rect.top + nTextHeight + 8;
-            pw->pData = std::make_shared<ComboData>();
-            return 0;
-        }
-        case WM_GETDLGCODE:
-            return DLGC_WANTARROWS | DLGC_WANTCHARS;
-        case WM_SETFONT:
-        case WM_GETFONT:
-            return ControlFont(hwnd, nMessage, wParam);
-        default:
-            break;
+    if (nMessage == WM_GETDLGCODE)
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    Lock lk = World::Get().Acquire();
+    if (nMessage == WM_CREATE) {
+        Window* pw = Find(lk, hwnd);
+        if (pw->nStyle & CBS_SORT)
+            World::Get().Misuse("a combo box with CBS_SORT: sorted lists are not simulated");
+        pw->pData = std::make_shared<ComboData>();
+        return 0;
     }
-
     // The list's messages, on the list's state alone.
-    World& w = World::Get();
-    Lock lk = w.Acquire();
     auto pData = Data<ComboData>(lk, hwnd);
     if (!pData) {
         lk.unlock();
@@ -97,46 +77,27 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPara
             }
             c.nSel = static_cast<int>(wParam);
             return c.nSel;
-        case CB_GETLBTEXT: {
-            // No item, no text: the caller's buffer is left as it was.
-            if (!Valid(c, wParam) || !lParam)
-                return CB_ERR;
-            const std::string ansi = ToAnsi(c.items[wParam].text);
-            return CopyAnsi(c.items[wParam].text, reinterpret_cast<LPSTR>(lParam),
-                            static_cast<int>(ansi.size()) + 1);
-        }
+        case CB_GETLBTEXT:
         case CB_GETLBTEXTLEN:
-            if (!Valid(c, wParam))
-                return CB_ERR;
-            return static_cast<LRESULT>(ToAnsi(c.items[wParam].text).size());
         case CB_SETITEMDATA:
+        case CB_GETITEMDATA: {
+            // Of no item: CB_ERR, and the caller's buffer is left as it was.
             if (!Valid(c, wParam))
                 return CB_ERR;
-            c.items[wParam].nData = lParam;
-            return TRUE;
-        case CB_GETITEMDATA:
-            if (!Valid(c, wParam))
-                return CB_ERR;
-            return c.items[wParam].nData;
-        case CB_FINDSTRING:
-        case CB_SELECTSTRING: {
-            // A prefix, whatever its case; an empty text matches nothing.
-            const std::u16string prefix = FromAnsi(reinterpret_cast<LPCSTR>(lParam));
-            if (prefix.empty())
-                return CB_ERR;
-            const LRESULT nFound = Search(
-                c, wParam, [&](const std::u16string& s) { return StartsWithNoCase(s, prefix); });
-            if (nMessage == CB_SELECTSTRING && nFound != CB_ERR)
-                c.nSel = static_cast<int>(nFound);
-            return nFound;
+            Item& item = c.items[wParam];
+            const int nLength = static_cast<int>(ToAnsi(item.text).size());
+            if (nMessage == CB_GETLBTEXT)
+                return CopyAnsi(item.text, reinterpret_cast<LPSTR>(lParam), nLength + 1);
+            if (nMessage == CB_SETITEMDATA)
+                item.nData = lParam;
+            return nMessage == CB_GETITEMDATA   ? item.nData
+                   : nMessage == CB_SETITEMDATA ? TRUE
+                                                : nLength;
         }
+        case CB_SELECTSTRING:
+            return Select(c, wParam, FromAnsi(reinterpret_cast<LPCSTR>(lParam)));
         case WM_GETTEXT:
-            if (c.nSel < 0) {
-                if (lParam && wParam)
-                    *reinterpret_cast<LPSTR>(lParam) = '\0';
-                return 0;
-            }
-            return CopyAnsi(c.items[static_cast<size_t>(c.nSel)].text,
+            return CopyAnsi(c.nSel < 0 ? u"" : c.items[static_cast<size_t>(c.nSel)].text,
                             reinterpret_cast<LPSTR>(lParam), static_cast<int>(wParam));
         default:
             lk.unlock();

@@ -8,12 +8,11 @@ using sim::World;
 
 namespace sim::win {
 
-INT_PTR RunModal(HWND hwndDialog, HWND hwndOwner)
+INT_PTR RunModal(HWND hwndDialog)
 {
     bool bShown = false;
     auto ended = [hwndDialog] {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         DialogInfo* pInfo = DialogInfoOf(lk, hwndDialog);
         return !pInfo || pInfo->bEnded;
     };
@@ -24,11 +23,6 @@ INT_PTR RunModal(HWND hwndDialog, HWND hwndOwner)
             if (!bShown && !IsWindowVisible(hwndDialog))
                 ShowWindow(hwndDialog, SW_SHOWNORMAL);
             bShown = true;
-            if (hwndOwner && !(GetWindowLongA(hwndDialog, GWL_STYLE) & DS_NOIDLEMSG))
-                SendMessageA(hwndOwner, WM_ENTERIDLE, MSGF_DIALOGBOX,
-                             reinterpret_cast<LPARAM>(hwndDialog));
-            if (ended())
-                break;
             GetMessageA(&msg, nullptr, 0, 0);
         }
         if (msg.message == WM_QUIT) {
@@ -43,8 +37,7 @@ INT_PTR RunModal(HWND hwndDialog, HWND hwndOwner)
     }
     INT_PTR nResult = -1;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         if (DialogInfo* pInfo = DialogInfoOf(lk, hwndDialog))
             nResult = pInfo->nResult;
     }
@@ -57,15 +50,15 @@ INT_PTR RunModal(HWND hwndDialog, HWND hwndOwner)
 
 using namespace sim::win;
 
-INT_PTR WINAPI DialogBoxIndirectParamA(HINSTANCE hInstance, LPCDLGTEMPLATEA pTemplate,
-                                       HWND hwndOwner, DLGPROC pfnDlgProc, LPARAM lParam)
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR pszTemplate, HWND hwndOwner,
+                               DLGPROC pfnDlgProc, LPARAM lParam)
 {
+    HRSRC hResource = FindResourceA(hInstance, pszTemplate, MAKEINTRESOURCEA(5) /* RT_DIALOG */);
     DialogTemplate t;
-    if (!ParseDialogTemplate(pTemplate, &t))
+    if (!hResource || !ParseDialogTemplate(LockResource(LoadResource(hInstance, hResource)), &t))
         return -1;
     if (hwndOwner) {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         hwndOwner = TopLevelOf(lk, hwndOwner);
     }
     const HWND hwnd = CreateDialogFromTemplate(hInstance, t, hwndOwner, pfnDlgProc, lParam, true);
@@ -74,18 +67,7 @@ INT_PTR WINAPI DialogBoxIndirectParamA(HINSTANCE hInstance, LPCDLGTEMPLATEA pTem
             EnableWindow(hwndOwner, TRUE);
         return -1;
     }
-    return RunModal(hwnd, hwndOwner);
-}
-
-INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR pszTemplate, HWND hwndOwner,
-                               DLGPROC pfnDlgProc, LPARAM lParam)
-{
-    HRSRC hResource = FindResourceA(hInstance, pszTemplate, MAKEINTRESOURCEA(5) /* RT_DIALOG */);
-    if (!hResource)
-        return -1;
-    return DialogBoxIndirectParamA(
-        hInstance, static_cast<LPCDLGTEMPLATEA>(LockResource(LoadResource(hInstance, hResource))),
-        hwndOwner, pfnDlgProc, lParam);
+    return RunModal(hwnd);
 }
 
 BOOL WINAPI EndDialog(HWND hwnd, INT_PTR nResult)
@@ -93,8 +75,7 @@ BOOL WINAPI EndDialog(HWND hwnd, INT_PTR nResult)
     HWND hwndOwner = nullptr;
     bool bEnableOwner = false;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         Window* p = Find(lk, hwnd);
         if (!p || !p->pDialog) {
             SetError(lk, ERROR_INVALID_WINDOW_HANDLE);

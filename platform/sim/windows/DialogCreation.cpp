@@ -1,6 +1,7 @@
 // Dialogs made from their templates: the dialog class, the dialog's place and size from its
-// dialog units, its font, its controls and its default push button, WM_INITDIALOG, and the
-// dialog unit calls.
+// dialog units (relative to its owner's client area), its font, its controls and its default
+// push button, WM_INITDIALOG, and the dialog unit calls. Placement beyond the template's (centred,
+// kept on the screen) and the font's looks are Wine's.
 #include "platform/sim/windows/WindowSystem.h"
 
 #include <algorithm>
@@ -32,49 +33,27 @@ DialogInfo* DialogInfoOf(Lock& lk, HWND hwnd)
     return p ? p->pDialog.get() : nullptr;
 }
 
-void BaseUnits(int nPointSize, int* pnBaseX, int* pnBaseY)
-{
-    if (nPointSize <= 0) {
-        // the system font
-        *pnBaseX = 8;
-        *pnBaseY = 16;
-        return;
-    }
-    const int nHeight = MulDiv(nPointSize, 96, 72);
-    *pnBaseY = nHeight;
-    *pnBaseX = (nHeight + 1) / 2;
-}
-
 HWND CreateDialogFromTemplate(HINSTANCE hInstance, const DialogTemplate& t, HWND hwndOwner,
                               DLGPROC pfnDlgProc, LPARAM lParam, bool bModal)
 {
-    int nBaseX = 0;
-    int nBaseY = 0;
-    BaseUnits((t.nStyle & (DS_SETFONT | DS_SHELLFONT)) ? t.nPointSize : 0, &nBaseX, &nBaseY);
+    // The dialog base units of the template's font on the simulated display, else of the system
+    // font.
+    const bool bFont = (t.nStyle & (DS_SETFONT | DS_SHELLFONT)) != 0;
+    const int nBaseY = bFont ? MulDiv(t.nPointSize, 96, 72) : 16;
+    const int nBaseX = bFont ? (nBaseY + 1) / 2 : 8;
+    if (t.nStyle & (WS_CHILD | DS_ABSALIGN | DS_CENTER | DS_CENTERMOUSE | DS_NOFAILCREATE)) {
+        Lock lk = World::Get().Acquire();
+        World::Get().Misuse("a dialog template's place or creation style: not simulated");
+    }
 
     DWORD nExStyle = t.nExStyle;
     if (t.nStyle & DS_MODALFRAME)
         nExStyle |= WS_EX_DLGMODALFRAME;
     RECT r{0, 0, MulDiv(t.cx, nBaseX, 4), MulDiv(t.cy, nBaseY, 8)};
     AdjustWindowRectEx(&r, t.nStyle, FALSE, nExStyle);
-    POINT at{r.left, r.top};
-    const int cx = r.right - r.left;
-    const int cy = r.bottom - r.top;
-    const int nScreenX = SCREEN_CX;
-    const int nScreenY = SCREEN_CY;
-    if (t.nStyle & DS_CENTER) {
-        at = POINT{(nScreenX - cx) / 2, (nScreenY - cy) / 2};
-    } else {
-        at.x += MulDiv(t.x, nBaseX, 4);
-        at.y += MulDiv(t.y, nBaseY, 8);
-        // The template's place is relative to the owner's client area.
-        if (!(t.nStyle & (WS_CHILD | DS_ABSALIGN)) && hwndOwner)
-            ClientToScreen(hwndOwner, &at);
-    }
-    if (!(t.nStyle & WS_CHILD)) {
-        at.x = std::max<LONG>(0, std::min<LONG>(at.x, nScreenX - cx));
-        at.y = std::max<LONG>(0, std::min<LONG>(at.y, nScreenY - cy));
-    }
+    POINT at{r.left + MulDiv(t.x, nBaseX, 4), r.top + MulDiv(t.y, nBaseY, 8)};
+    if (hwndOwner)
+        ClientToScreen(hwndOwner, &at);
 
     CreateParams params;
     params.nExStyle = nExStyle;
@@ -83,8 +62,8 @@ HWND CreateDialogFromTemplate(HINSTANCE hInstance, const DialogTemplate& t, HWND
     params.nStyle = t.nStyle & ~WS_VISIBLE;
     params.x = at.x;
     params.y = at.y;
-    params.cx = cx;
-    params.cy = cy;
+    params.cx = r.right - r.left;
+    params.cy = r.bottom - r.top;
     params.hwndParent = hwndOwner;
     params.hInstance = hInstance;
     params.bDialog = true;
@@ -92,35 +71,24 @@ HWND CreateDialogFromTemplate(HINSTANCE hInstance, const DialogTemplate& t, HWND
     if (!hwnd)
         return nullptr;
 
-    HFONT hFont = nullptr;
-    if (t.nStyle & (DS_SETFONT | DS_SHELLFONT)) {
-        LOGFONTA font{};
-        font.lfHeight = -MulDiv(t.nPointSize, 96, 72);
-        font.lfWeight = t.nWeight;
-        font.lfItalic = t.bItalic;
-        font.lfCharSet = t.nCharSet;
-        CopyAnsi(t.face, font.lfFaceName, LF_FACESIZE);
-        hFont = CreateFontIndirectA(&font);
-    }
+    const bool bDisableOwner = bModal && hwndOwner && IsWindowEnabled(hwndOwner);
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         DialogInfo* pInfo = DialogInfoOf(lk, hwnd);
         pInfo->nBaseX = nBaseX;
         pInfo->nBaseY = nBaseY;
-        pInfo->hFont = hFont;
+        pInfo->bOwnerDisabled = bDisableOwner;
     }
     SetWindowLongPtrA(hwnd, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(pfnDlgProc));
-    if (bModal && hwndOwner && IsWindowEnabled(hwndOwner)) {
+    if (bDisableOwner)
         EnableWindow(hwndOwner, FALSE);
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        DialogInfoOf(lk, hwnd)->bOwnerDisabled = true;
+    // The dialog procedure hears of its font first; what the font looks like is Wine's.
+    if (bFont) {
+        LOGFONTA font{};
+        font.lfHeight = -nBaseY;
+        SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(CreateFontIndirectA(&font)), 0);
     }
-    if (hFont)
-        SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(hFont), 0);
 
-    HWND hwndDefault = nullptr;
     for (const DialogItem& item : t.items) {
         CreateParams control;
         control.nExStyle = item.nExStyle | WS_EX_NOPARENTNOTIFY;
@@ -136,23 +104,13 @@ HWND CreateDialogFromTemplate(HINSTANCE hInstance, const DialogTemplate& t, HWND
         control.nId = t.bExtended ? static_cast<LONG_PTR>(static_cast<LONG>(item.nId))
                                   : static_cast<LONG_PTR>(static_cast<WORD>(item.nId));
         control.hInstance = hInstance;
-        control.pParam = const_cast<void*>(item.pCreationData);
         const HWND hwndControl = CreateWindowInternal(control);
         if (!hwndControl) {
-            if (t.nStyle & DS_NOFAILCREATE)
-                continue;
             DestroyWindow(hwnd);
             return nullptr;
         }
-        if (hFont)
-            SendMessageA(hwndControl, WM_SETFONT, reinterpret_cast<WPARAM>(hFont), 0);
         if (SendMessageA(hwndControl, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON) {
-            // One default push button: a later one takes the place of an earlier one.
-            if (hwndDefault)
-                SendMessageA(hwndDefault, BM_SETSTYLE, BS_PUSHBUTTON, FALSE);
-            hwndDefault = hwndControl;
-            World& w = World::Get();
-            Lock lk = w.Acquire();
+            Lock lk = World::Get().Acquire();
             DialogInfoOf(lk, hwnd)->nDefId = static_cast<int>(control.nId);
         }
     }
@@ -166,8 +124,7 @@ HWND CreateDialogFromTemplate(HINSTANCE hInstance, const DialogTemplate& t, HWND
         DialogSetFocus(hwndFirst);
     bool bEnded = false;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         bEnded = DialogInfoOf(lk, hwnd)->bEnded;
     }
     if ((t.nStyle & WS_VISIBLE) && !bEnded)
@@ -189,8 +146,7 @@ HWND WINAPI CreateDialogIndirectParamA(HINSTANCE hInstance, LPCDLGTEMPLATEA pTem
 {
     DialogTemplate t;
     if (!ParseDialogTemplate(pTemplate, &t)) {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         SetError(lk, ERROR_INVALID_PARAMETER);
         return nullptr;
     }
@@ -210,8 +166,7 @@ HWND WINAPI CreateDialogParamA(HINSTANCE hInstance, LPCSTR pszTemplate, HWND hwn
 
 BOOL WINAPI MapDialogRect(HWND hwndDialog, LPRECT pRect)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     DialogInfo* pInfo = DialogInfoOf(lk, hwndDialog);
     if (!pInfo)
         return FALSE;

@@ -9,8 +9,7 @@ using namespace sim::win;
 
 INT WINAPI GetDlgCtrlID(HWND hwnd)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     Window* p = FindOrFail(lk, hwnd);
     if (!p)
         return 0;
@@ -19,8 +18,7 @@ INT WINAPI GetDlgCtrlID(HWND hwnd)
 
 HWND WINAPI GetDlgItem(HWND hwndDialog, INT nId)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     Window* p = FindOrFail(lk, hwndDialog);
     if (!p)
         return nullptr;

@@ -1,13 +1,10 @@
-// The keyboard of a dialog, as IsDialogMessage gives it: Tab and the arrows move the focus,
-// Enter goes to the push button with the focus, else to the default id, else IDOK; Esc is
-// IDCANCEL; a letter marked with '&' in a control's text chooses that control. A control
-// that asks for a key through WM_GETDLGCODE gets it instead.
+// The keyboard of a dialog, as IsDialogMessage gives it: Tab moves the focus on, Enter goes to
+// the push button with the focus, else to the default id, else IDOK; Esc is IDCANCEL; Alt and a
+// letter marked with '&' in a control's text chooses that control. A control that asks for the
+// arrows or characters through WM_GETDLGCODE gets them; elsewhere they are not simulated.
 #include "platform/sim/windows/WindowSystem.h"
 
-#include <algorithm>
-
 using sim::Lock;
-using sim::SetError;
 using sim::World;
 
 namespace sim::win {
@@ -24,8 +21,7 @@ struct Sibling
 std::vector<Sibling> ChildrenOf(HWND hwndDialog)
 {
     std::vector<Sibling> v;
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     Window* p = Find(lk, hwndDialog);
     if (!p)
         return v;
@@ -35,24 +31,24 @@ std::vector<Sibling> ChildrenOf(HWND hwndDialog)
     return v;
 }
 
+void Misuse(const char* pszWhat)
+{
+    Lock lk = World::Get().Acquire();
+    World::Get().Misuse(std::string(pszWhat) + ": not simulated");
+}
+
 bool Usable(const Sibling& s)
 {
     return (s.nStyle & WS_VISIBLE) && !(s.nStyle & WS_DISABLED);
 }
 
-// The label or button whose text marks this character, searched from hwndFrom on, round.
-bool ChooseByMnemonic(HWND hwndDialog, HWND hwndFrom, char16_t c)
+// The label or button whose text marks this character. The search starts after the focus on
+// Windows, which matters only to a letter that marks two controls; no template has one.
+bool ChooseByMnemonic(HWND hwndDialog, char16_t c)
 {
-    const std::vector<Sibling> children = ChildrenOf(hwndDialog);
-    if (children.empty() || !c)
+    if (!c)
         return false;
-    const size_t n = children.size();
-    size_t nStart = 0;
-    for (size_t i = 0; i < n; ++i)
-        if (children[i].hwnd == hwndFrom)
-            nStart = i;
-    for (size_t k = 0; k < n; ++k) {
-        const Sibling& s = children[(nStart + k) % n];
+    for (const Sibling& s : ChildrenOf(hwndDialog)) {
         if (!Usable(s) || FoldCase(Mnemonic(s.text)) != FoldCase(c))
             continue;
         // Only labels and buttons have mnemonics.
@@ -128,34 +124,25 @@ BOOL WINAPI IsDialogMessageA(HWND hwndDialog, LPMSG pMsg)
         return FALSE;
     const LPARAM pMsgParam = reinterpret_cast<LPARAM>(pMsg);
     switch (pMsg->message) {
-        case WM_KEYDOWN: {
-            const LRESULT nCode = SendMessageA(pMsg->hwnd, WM_GETDLGCODE, pMsg->wParam, pMsgParam);
-            if (nCode & DLGC_WANTMESSAGE)
-                break;
+        case WM_KEYDOWN:
             switch (pMsg->wParam) {
                 case VK_TAB:
-                    if (nCode & DLGC_WANTTAB)
-                        break;
                     // Forwards: a test's keys come as window messages, without a held Shift.
                     SendMessageA(hwndDialog, WM_NEXTDLGCTL, 0, 0);
                     return TRUE;
                 case VK_RIGHT:
                 case VK_DOWN:
                 case VK_LEFT:
-                case VK_UP: {
-                    if (nCode & DLGC_WANTARROWS)
+                case VK_UP:
+                    if (SendMessageA(pMsg->hwnd, WM_GETDLGCODE, pMsg->wParam, pMsgParam) &
+                        DLGC_WANTARROWS)
                         break;
-                    World& w = World::Get();
-                    Lock lk = w.Acquire();
-                    w.Misuse("an arrow key between the controls of a group: not simulated");
+                    Misuse("an arrow key between the controls of a group");
                     return TRUE;
-                }
-                case VK_CANCEL:
                 case VK_ESCAPE:
                     SendMessageA(hwndDialog, WM_COMMAND, IDCANCEL,
                                  reinterpret_cast<LPARAM>(GetDlgItem(hwndDialog, IDCANCEL)));
                     return TRUE;
-                case VK_EXECUTE:
                 case VK_RETURN:
                     PressEnter(hwndDialog);
                     return TRUE;
@@ -163,19 +150,13 @@ BOOL WINAPI IsDialogMessageA(HWND hwndDialog, LPMSG pMsg)
                     break;
             }
             break;
-        }
-        case WM_CHAR: {
-            const LRESULT nCode = SendMessageA(pMsg->hwnd, WM_GETDLGCODE, pMsg->wParam, pMsgParam);
-            if (nCode & (DLGC_WANTCHARS | DLGC_WANTMESSAGE))
+        case WM_CHAR:
+            if (SendMessageA(pMsg->hwnd, WM_GETDLGCODE, pMsg->wParam, pMsgParam) & DLGC_WANTCHARS)
                 break;
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            w.Misuse("a character without Alt as a dialog's mnemonic: not simulated");
+            Misuse("a character without Alt as a dialog's mnemonic");
             return TRUE;
-        }
         case WM_SYSCHAR:
-            if (ChooseByMnemonic(hwndDialog, pMsg->hwnd,
-                                 static_cast<char16_t>(pMsg->wParam & 0xFF)))
+            if (ChooseByMnemonic(hwndDialog, static_cast<char16_t>(pMsg->wParam & 0xFF)))
                 return TRUE;
             break;
         default:

@@ -9,6 +9,12 @@ namespace sim::win {
 
 namespace {
 
+int DefId(HWND hwndDialog)
+{
+    Lock lk = World::Get().Acquire();
+    return DialogInfoOf(lk, hwndDialog)->nDefId;
+}
+
 HWND FindDefaultLooking(HWND hwndDialog)
 {
     for (HWND h = GetWindow(hwndDialog, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
@@ -24,13 +30,7 @@ void SetDefaultLook(HWND hwndDialog, HWND hwndNew)
     const HWND hwndOld = FindDefaultLooking(hwndDialog);
     const LRESULT nCode = hwndNew ? SendMessageA(hwndNew, WM_GETDLGCODE, 0, 0) : 0;
     if (!(nCode & (DLGC_UNDEFPUSHBUTTON | DLGC_DEFPUSHBUTTON))) {
-        int nDefId = 0;
-        {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            if (DialogInfo* pInfo = DialogInfoOf(lk, hwndDialog))
-                nDefId = pInfo->nDefId;
-        }
+        const int nDefId = DefId(hwndDialog);
         hwndNew = nDefId ? GetDlgItem(hwndDialog, nDefId) : hwndOld;
     }
     if (hwndOld && hwndOld != hwndNew)
@@ -43,14 +43,10 @@ void SetDefaultLook(HWND hwndDialog, HWND hwndNew)
 // tab stop.
 void RestoreFocus(HWND hwndDialog)
 {
-    if (IsIconic(hwndDialog))
-        return;
     HWND hwndFocus = nullptr;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        if (DialogInfo* pInfo = DialogInfoOf(lk, hwndDialog))
-            hwndFocus = pInfo->hwndFocus;
+        Lock lk = World::Get().Acquire();
+        hwndFocus = DialogInfoOf(lk, hwndDialog)->hwndFocus;
         if (hwndFocus && !IsDescendant(lk, hwndDialog, hwndFocus))
             hwndFocus = nullptr;
     }
@@ -58,27 +54,6 @@ void RestoreFocus(HWND hwndDialog)
         hwndFocus = GetNextDlgTabItem(hwndDialog, nullptr, FALSE);
     if (hwndFocus)
         SetFocus(hwndFocus);
-}
-
-bool ReturnsDirectly(UINT nMessage)
-{
-    switch (nMessage) {
-        case WM_INITDIALOG:
-        case WM_CTLCOLORMSGBOX:
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORLISTBOX:
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLORDLG:
-        case WM_CTLCOLORSCROLLBAR:
-        case WM_CTLCOLORSTATIC:
-        case WM_COMPAREITEM:
-        case WM_VKEYTOITEM:
-        case WM_CHARTOITEM:
-        case WM_QUERYDRAGICON:
-            return true;
-        default:
-            return false;
-    }
 }
 
 }  // namespace
@@ -96,53 +71,38 @@ using namespace sim::win;
 
 LRESULT WINAPI DefDlgProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
 {
-    bool bDialog = false;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        bDialog = DialogInfoOf(lk, hwnd) != nullptr;
+        Lock lk = World::Get().Acquire();
+        if (!DialogInfoOf(lk, hwnd))
+            return DefWindowProcA(hwnd, nMessage, wParam, lParam);
     }
-    if (!bDialog)
-        return DefWindowProcA(hwnd, nMessage, wParam, lParam);
 
     const auto pfnDlgProc = reinterpret_cast<DLGPROC>(GetWindowLongPtrA(hwnd, DWLP_DLGPROC));
     SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, 0);
     const INT_PTR nHandled = pfnDlgProc ? pfnDlgProc(hwnd, nMessage, wParam, lParam) : 0;
     if (!IsWindow(hwnd))
         return 0;
+    // The answer of a dialog procedure that handled a message is at DWLP_MSGRESULT, but for
+    // WM_INITDIALOG's (and those of messages that the simulation does not send).
     if (nHandled)
-        return ReturnsDirectly(nMessage) ? nHandled : GetWindowLongPtrA(hwnd, DWLP_MSGRESULT);
+        return nMessage == WM_INITDIALOG ? nHandled : GetWindowLongPtrA(hwnd, DWLP_MSGRESULT);
 
     switch (nMessage) {
-        case WM_INITDIALOG:
-            return 0;
-        case WM_ERASEBKGND:
-            return 1;
         case WM_ACTIVATE:
             if (LOWORD(wParam) != WA_INACTIVE)
                 RestoreFocus(hwnd);
             return 0;
         case DM_SETDEFID: {
             {
-                World& w = World::Get();
-                Lock lk = w.Acquire();
+                Lock lk = World::Get().Acquire();
                 DialogInfoOf(lk, hwnd)->nDefId = static_cast<int>(wParam);
             }
             SetDefaultLook(hwnd, GetFocus());
             return TRUE;
         }
         case DM_GETDEFID: {
-            int nDefId = 0;
-            {
-                World& w = World::Get();
-                Lock lk = w.Acquire();
-                nDefId = DialogInfoOf(lk, hwnd)->nDefId;
-            }
-            if (nDefId)
-                return MAKELONG(nDefId, DC_HASDEFID);
-            if (HWND h = FindDefaultLooking(hwnd))
-                return MAKELONG(GetDlgCtrlID(h), DC_HASDEFID);
-            return 0;
+            const int nDefId = DefId(hwnd);
+            return nDefId ? MAKELONG(nDefId, DC_HASDEFID) : 0;
         }
         case WM_NEXTDLGCTL: {
             HWND hwndNext = lParam ? reinterpret_cast<HWND>(wParam)
@@ -153,20 +113,11 @@ LRESULT WINAPI DefDlgProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPara
             }
             return 0;
         }
-        case WM_CLOSE: {
+        case WM_CLOSE:
             // The close box is the Cancel button.
-            HWND hwndCancel = GetDlgItem(hwnd, IDCANCEL);
-            if (hwndCancel && !IsWindowEnabled(hwndCancel))
-                return 0;
             PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(hwndCancel));
+                         reinterpret_cast<LPARAM>(GetDlgItem(hwnd, IDCANCEL)));
             return 0;
-        }
-        case WM_GETFONT: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            return reinterpret_cast<LRESULT>(DialogInfoOf(lk, hwnd)->hFont);
-        }
         default:
             return DefWindowProcA(hwnd, nMessage, wParam, lParam);
     }

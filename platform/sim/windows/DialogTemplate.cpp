@@ -35,20 +35,24 @@ std::u16string GetNameOrOrdinal(const unsigned char*& p, int* pnOrdinal)
     return text;
 }
 
+// The predefined classes from 0x80 on: the templates have buttons, edits, statics and combo boxes.
 std::string PredefinedClass(int nOrdinal)
 {
-    switch (nOrdinal) {
-        case 0x80:
-            return "Button";
-        case 0x81:
-            return "Edit";
-        case 0x82:
-            return "Static";
-        case 0x85:
-            return "ComboBox";
-        default:
-            return "#" + std::to_string(nOrdinal);
-    }
+    static const char* const NAMES[] = {"Button",  "Edit",      "Static",
+                                        "ListBox", "ScrollBar", "ComboBox"};
+    return nOrdinal >= 0x80 && nOrdinal <= 0x85 ? NAMES[nOrdinal - 0x80]
+                                                : "#" + std::to_string(nOrdinal);
+}
+
+// A plain template and its items give the style first; an extended one a help id, then the
+// extended style.
+void GetStyles(const unsigned char*& p, bool bExtended, DWORD* pnStyle, DWORD* pnExStyle)
+{
+    p += bExtended ? 4 : 0;
+    const DWORD nFirst = Get<DWORD>(p);
+    const DWORD nSecond = Get<DWORD>(p);
+    *pnStyle = bExtended ? nSecond : nFirst;
+    *pnExStyle = bExtended ? nFirst : nSecond;
 }
 
 void AlignTo4(const unsigned char*& p, const unsigned char* pBase)
@@ -65,52 +69,29 @@ bool ParseDialogTemplate(const void* pTemplate, DialogTemplate* pOut)
         return false;
     const unsigned char* p = pBase;
     DialogTemplate& t = *pOut;
-    WORD nVersion;
-    std::memcpy(&nVersion, p, sizeof nVersion);
-    WORD nSignature;
-    std::memcpy(&nSignature, p + 2, sizeof nSignature);
-    t.bExtended = nVersion == 1 && nSignature == 0xFFFF;
-    if (t.bExtended) {
-        p += 4;
-        Get<DWORD>(p);  // help id
-        t.nExStyle = Get<DWORD>(p);
-        t.nStyle = Get<DWORD>(p);
-    } else {
-        t.nStyle = Get<DWORD>(p);
-        t.nExStyle = Get<DWORD>(p);
-    }
+    const unsigned char* pHead = p;
+    t.bExtended = Get<WORD>(pHead) == 1 && Get<WORD>(pHead) == 0xFFFF;  // version, signature
+    p += t.bExtended ? 4 : 0;
+    GetStyles(p, t.bExtended, &t.nStyle, &t.nExStyle);
     const WORD nItems = Get<WORD>(p);
     t.x = Get<short>(p);
     t.y = Get<short>(p);
     t.cx = Get<short>(p);
     t.cy = Get<short>(p);
     int nMenu = -1;
-    const std::u16string menu = GetNameOrOrdinal(p, &nMenu);
-    if (!menu.empty() || nMenu >= 0)
+    if (!GetNameOrOrdinal(p, &nMenu).empty() || nMenu >= 0)
         return false;  // menus are not simulated
-    int nClass = -1;
-    t.className = GetNameOrOrdinal(p, &nClass);
+    t.className = GetNameOrOrdinal(p, nullptr);
     t.title = GetNameOrOrdinal(p, nullptr);
     if (t.nStyle & (DS_SETFONT | DS_SHELLFONT)) {
         t.nPointSize = Get<WORD>(p);
-        if (t.bExtended) {
-            t.nWeight = Get<WORD>(p);
-            t.bItalic = Get<BYTE>(p);
-            t.nCharSet = Get<BYTE>(p);
-        }
-        t.face = GetNameOrOrdinal(p, nullptr);
+        p += t.bExtended ? 4 : 0;  // the weight, italic and character set: the font's looks
+        GetNameOrOrdinal(p, nullptr);
     }
     for (WORD i = 0; i < nItems; ++i) {
         AlignTo4(p, pBase);
         DialogItem item;
-        if (t.bExtended) {
-            Get<DWORD>(p);  // help id
-            item.nExStyle = Get<DWORD>(p);
-            item.nStyle = Get<DWORD>(p);
-        } else {
-            item.nStyle = Get<DWORD>(p);
-            item.nExStyle = Get<DWORD>(p);
-        }
+        GetStyles(p, t.bExtended, &item.nStyle, &item.nExStyle);
         item.x = Get<short>(p);
         item.y = Get<short>(p);
         item.cx = Get<short>(p);
@@ -120,12 +101,8 @@ bool ParseDialogTemplate(const void* pTemplate, DialogTemplate* pOut)
         const std::u16string className = GetNameOrOrdinal(p, &nOrdinal);
         item.className = nOrdinal >= 0 ? PredefinedClass(nOrdinal) : ToAnsi(className);
         item.text = GetNameOrOrdinal(p, &item.nTextOrdinal);
-        const WORD nExtra = Get<WORD>(p);
-        if (nExtra) {
-            item.pCreationData = p - sizeof(WORD);
-            // A plain template counts the size word itself, an extended one does not.
-            p += t.bExtended ? nExtra : nExtra - sizeof(WORD);
-        }
+        if (Get<WORD>(p) != 0)
+            return false;  // creation data for a control is not simulated
         t.items.push_back(item);
     }
     return true;

@@ -6,7 +6,6 @@
 #include <algorithm>
 
 using sim::Lock;
-using sim::SetError;
 using sim::World;
 
 namespace sim::win {
@@ -19,40 +18,25 @@ struct EditData : ControlData
     int nSelEnd = 0;
 };
 
-int LengthOf(HWND hwnd)
-{
-    return GetWindowTextLengthA(hwnd);
-}
-
+// EM_SETSEL: an end of -1 is the end of the text; a start of -1 takes the selection away.
 void Select(HWND hwnd, int nStart, int nEnd)
 {
-    const int nLength = LengthOf(hwnd);
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    const int nLength = GetWindowTextLengthA(hwnd);
+    Lock lk = World::Get().Acquire();
     auto p = Data<EditData>(lk, hwnd);
-    if (!p)
-        return;
     if (nStart < 0) {
         p->nSelEnd = p->nSelStart;
         return;
     }
-    if (nEnd < 0)
-        nEnd = nLength;
     p->nSelStart = std::min(nStart, nLength);
-    p->nSelEnd = std::min(nEnd, nLength);
-}
-
-bool ReadOnly(HWND hwnd)
-{
-    return (GetWindowLongA(hwnd, GWL_STYLE) & ES_READONLY) != 0;
+    p->nSelEnd = nEnd < 0 ? nLength : std::min(nEnd, nLength);
 }
 
 LRESULT CALLBACK EditProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
 {
     switch (nMessage) {
         case WM_CREATE: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
+            Lock lk = World::Get().Acquire();
             Find(lk, hwnd)->pData = std::make_shared<EditData>();
             return 0;
         }
@@ -62,54 +46,39 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam
             const LRESULT nResult = DefWindowProcA(hwnd, nMessage, wParam, lParam);
             Select(hwnd, 0, 0);
             // A single-line edit reports a text set by the program, as a typed one.
-            NotifyParent(hwnd, EN_UPDATE);
             NotifyParent(hwnd, EN_CHANGE);
             return nResult;
         }
         case WM_KEYDOWN: {
+            HWND hwndUpDown = nullptr;
             if (wParam == VK_UP || wParam == VK_DOWN) {
-                HWND hwndUpDown = nullptr;
-                {
-                    World& w = World::Get();
-                    Lock lk = w.Acquire();
-                    hwndUpDown = Find(lk, hwnd)->hwndUpDown;
-                }
-                if (hwndUpDown)
-                    SendMessageA(hwndUpDown, SIM_BUDDYKEY, wParam, 0);
+                Lock lk = World::Get().Acquire();
+                hwndUpDown = Find(lk, hwnd)->hwndUpDown;
             }
+            if (hwndUpDown)
+                SendMessageA(hwndUpDown, SIM_BUDDYKEY, wParam, 0);
             return 0;
         }
         case WM_CHAR:
-            if (!ReadOnly(hwnd) && wParam >= ' ') {
-                World& w = World::Get();
-                Lock lk = w.Acquire();
-                w.Misuse("typing into an edit control that is not read-only: not simulated");
+            if (!(GetWindowLongA(hwnd, GWL_STYLE) & ES_READONLY) && wParam >= ' ') {
+                Lock lk = World::Get().Acquire();
+                World::Get().Misuse(
+                    "typing into an edit control that is not read-only: not "
+                    "simulated");
             }
-            return 0;
-        case WM_SETFOCUS:
-            NotifyParent(hwnd, EN_SETFOCUS);
-            return 0;
-        case WM_KILLFOCUS:
-            NotifyParent(hwnd, EN_KILLFOCUS);
             return 0;
         case EM_SETSEL:
             Select(hwnd, static_cast<int>(wParam), static_cast<int>(lParam));
             return 0;
         case EM_GETSEL: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
+            Lock lk = World::Get().Acquire();
             auto p = Data<EditData>(lk, hwnd);
-            if (!p)
-                return 0;
             if (wParam)
                 *reinterpret_cast<DWORD*>(wParam) = static_cast<DWORD>(p->nSelStart);
             if (lParam)
                 *reinterpret_cast<DWORD*>(lParam) = static_cast<DWORD>(p->nSelEnd);
             return MAKELONG(p->nSelStart, p->nSelEnd);
         }
-        case WM_SETFONT:
-        case WM_GETFONT:
-            return ControlFont(hwnd, nMessage, wParam);
         default:
             if (nMessage >= EM_GETSEL && nMessage <= EM_GETIMESTATUS)
                 return NotSimulated(hwnd, nMessage);

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 using sim::Lock;
-using sim::SetError;
 using sim::World;
 
 namespace sim::win {
@@ -19,25 +18,13 @@ struct ProgressData : ControlData
     int nPos = 0;
 };
 
-int SetPos(Lock& lk, HWND hwnd, ProgressData& p, int nPos)
-{
-    const int nOld = p.nPos;
-    p.nPos = std::clamp(nPos, std::min(p.nMin, p.nMax), std::max(p.nMin, p.nMax));
-    if (p.nPos != nOld)
-        Invalidate(lk, *Find(lk, hwnd), false, false);
-    return nOld;
-}
-
 LRESULT CALLBACK ProgressProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
 {
+    Lock lk = World::Get().Acquire();
     if (nMessage == WM_CREATE) {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
         Find(lk, hwnd)->pData = std::make_shared<ProgressData>();
         return 0;
     }
-    World& w = World::Get();
-    Lock lk = w.Acquire();
     auto p = Data<ProgressData>(lk, hwnd);
     if (!p) {
         lk.unlock();
@@ -50,8 +37,12 @@ LRESULT CALLBACK ProgressProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
             p->nMax = HIWORD(lParam);
             return nOld;
         }
-        case PBM_SETPOS:
-            return SetPos(lk, hwnd, *p, static_cast<int>(wParam));
+        case PBM_SETPOS: {
+            const int nOld = p->nPos;
+            p->nPos = std::clamp(static_cast<int>(wParam), std::min(p->nMin, p->nMax),
+                                 std::max(p->nMin, p->nMax));
+            return nOld;
+        }
         case PBM_GETPOS:
             return p->nPos;
         default:

@@ -2,6 +2,8 @@
 // program hands over at start (the bytes of a .res file), and the icons loaded from them.
 #include "platform/sim/windows/WindowSystem.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <unistd.h>
 
@@ -30,35 +32,27 @@ T Read(const unsigned char* p)
     return value;
 }
 
-// A name or ordinal of a .res header; the key is "#n" for an ordinal, else the name in capitals.
-std::u16string ReadId(const unsigned char*& p)
-{
-    if (Read<WORD>(p) == 0xFFFF) {
-        const WORD nOrdinal = Read<WORD>(p + 2);
-        p += 4;
-        return u"#" + std::u16string(FromAnsi(std::to_string(nOrdinal).c_str()));
-    }
-    std::u16string name;
-    for (;; p += 2) {
-        const char16_t c = Read<char16_t>(p);
-        if (!c)
-            break;
-        name += FoldCase(c);
-    }
-    p += 2;
-    return name;
-}
-
+// The key of an ordinal: "#n". The program names its resources by ordinals only; a name is not
+// simulated (lock held).
 std::u16string KeyOf(LPCSTR psz)
 {
     if (IS_INTRESOURCE(psz))
         return u"#" + FromAnsi(std::to_string(reinterpret_cast<uintptr_t>(psz)).c_str());
-    std::u16string key = FromAnsi(psz);
-    if (!key.empty() && key[0] == u'#')
-        return u"#" + FromAnsi(std::to_string(std::atoi(psz + 1)).c_str());
-    for (char16_t& c : key)
-        c = FoldCase(c);
-    return key;
+    World::Get().Misuse(std::string("a resource named \"") + psz + "\": not simulated");
+    return u"";
+}
+
+// The name or ordinal of a .res header as its key; a name, which nothing finds, is skipped.
+std::u16string ReadId(const unsigned char*& p)
+{
+    if (Read<WORD>(p) == 0xFFFF) {
+        p += 4;
+        return KeyOf(MAKEINTRESOURCEA(Read<WORD>(p - 2)));
+    }
+    while (Read<char16_t>(p))
+        p += 2;
+    p += 2;
+    return u"";
 }
 
 const ResourceEntry* FindEntry(const std::u16string& name, const std::u16string& type)
@@ -67,14 +61,6 @@ const ResourceEntry* FindEntry(const std::u16string& name, const std::u16string&
         if (e.name == name && e.type == type)
             return &e;
     return nullptr;
-}
-
-bool IsEntry(const void* p)
-{
-    for (const ResourceEntry& e : Entries())
-        if (&e == p)
-            return true;
-    return false;
 }
 
 HICON NewIcon(Lock& lk, const Icon& icon)
@@ -103,8 +89,7 @@ bool IconFromGroup(const ResourceEntry& group, Icon* pIcon)
     if (nBest < 0)
         return false;
     const WORD nId = Read<WORD>(p + 6 + 14 * nBest + 12);
-    const ResourceEntry* pImage =
-        FindEntry(u"#" + FromAnsi(std::to_string(nId).c_str()), u"#3" /* RT_ICON */);
+    const ResourceEntry* pImage = FindEntry(KeyOf(MAKEINTRESOURCEA(nId)), u"#3" /* RT_ICON */);
     if (!pImage || pImage->nSize < sizeof(BITMAPINFOHEADER))
         return false;
     const auto header = Read<BITMAPINFOHEADER>(pImage->pData);
@@ -113,16 +98,27 @@ bool IconFromGroup(const ResourceEntry& group, Icon* pIcon)
     return true;
 }
 
+// FindResourceA, and FindResourceExA of a language (nLanguage >= 0).
+HRSRC FindLocked(Lock& lk, HMODULE hModule, LPCSTR pszName, LPCSTR pszType, int nLanguage)
+{
+    if (hModule && hModule != MODULE) {
+        SetError(lk, ERROR_RESOURCE_DATA_NOT_FOUND);
+        return nullptr;
+    }
+    const std::u16string name = KeyOf(pszName);
+    const std::u16string type = KeyOf(pszType);
+    for (const ResourceEntry& e : Entries())
+        if (e.name == name && e.type == type && (nLanguage < 0 || e.nLanguage == nLanguage))
+            return reinterpret_cast<HRSRC>(const_cast<ResourceEntry*>(&e));
+    SetError(lk, nLanguage < 0 ? ERROR_RESOURCE_NAME_NOT_FOUND : ERROR_RESOURCE_LANG_NOT_FOUND);
+    return nullptr;
+}
+
 }  // namespace
 
 HINSTANCE ModuleHandle()
 {
     return MODULE;
-}
-
-const ResourceEntry* FindResourceEntry(LPCSTR pszName, LPCSTR pszType)
-{
-    return FindEntry(KeyOf(pszName), KeyOf(pszType));
 }
 
 HICON LoadIconLocked(Lock& lk, HINSTANCE hInstance, LPCSTR pszName)
@@ -187,51 +183,33 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR pszModule)
 {
     if (!pszModule)
         return MODULE;
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     SetError(lk, ERROR_MOD_NOT_FOUND);
     return nullptr;
 }
 
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR pszBuffer, DWORD nSize)
 {
-    if (hModule && hModule != MODULE)
+    if ((hModule && hModule != MODULE) || nSize == 0)
         return 0;
     // The host program, as a Windows path: C:\<name>.exe
     char self[512] = {};
     const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string name = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string("program");
-    name = "C:\\" + name.substr(name.rfind('/') + 1) + ".exe";
-    if (nSize == 0)
-        return 0;
-    const size_t nCopy = std::min<size_t>(name.size(), nSize - 1);
-    std::memcpy(pszBuffer, name.data(), nCopy);
-    pszBuffer[nCopy] = '\0';
-    return static_cast<DWORD>(nCopy);
+    const char* pszName = n > 0 ? std::strrchr(self, '/') + 1 : "program";
+    const int nLength = std::snprintf(pszBuffer, nSize, "C:\\%s.exe", pszName);
+    return std::min<DWORD>(static_cast<DWORD>(nLength), nSize - 1);
 }
 
 HRSRC WINAPI FindResourceA(HMODULE hModule, LPCSTR pszName, LPCSTR pszType)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    if (hModule && hModule != MODULE) {
-        SetError(lk, ERROR_RESOURCE_DATA_NOT_FOUND);
-        return nullptr;
-    }
-    const ResourceEntry* p = FindResourceEntry(pszName, pszType);
-    if (!p) {
-        SetError(lk, ERROR_RESOURCE_NAME_NOT_FOUND);
-        return nullptr;
-    }
-    return reinterpret_cast<HRSRC>(const_cast<ResourceEntry*>(p));
+    Lock lk = World::Get().Acquire();
+    return FindLocked(lk, hModule, pszName, pszType, -1);
 }
 
 HGLOBAL WINAPI LoadResource(HMODULE, HRSRC hResource)
 {
-    if (!IsEntry(hResource))
-        return nullptr;
     const auto* p = reinterpret_cast<const ResourceEntry*>(hResource);
-    return const_cast<unsigned char*>(p->pData);
+    return p ? const_cast<unsigned char*>(p->pData) : nullptr;
 }
 
 LPVOID WINAPI LockResource(HGLOBAL hData)
@@ -241,58 +219,35 @@ LPVOID WINAPI LockResource(HGLOBAL hData)
 
 DWORD WINAPI SizeofResource(HMODULE, HRSRC hResource)
 {
-    if (!IsEntry(hResource))
-        return 0;
-    return reinterpret_cast<const ResourceEntry*>(hResource)->nSize;
+    return hResource ? reinterpret_cast<const ResourceEntry*>(hResource)->nSize : 0;
 }
 
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR pszName)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     return LoadIconLocked(lk, hInstance, pszName);
 }
 
 HRSRC WINAPI FindResourceExA(HMODULE hModule, LPCSTR pszType, LPCSTR pszName, WORD nLanguage)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    if (hModule && hModule != MODULE) {
-        SetError(lk, ERROR_RESOURCE_DATA_NOT_FOUND);
-        return nullptr;
-    }
-    const std::u16string name = KeyOf(pszName);
-    const std::u16string type = KeyOf(pszType);
-    for (const ResourceEntry& e : Entries())
-        if (e.name == name && e.type == type && e.nLanguage == nLanguage)
-            return reinterpret_cast<HRSRC>(const_cast<ResourceEntry*>(&e));
-    SetError(lk, ERROR_RESOURCE_LANG_NOT_FOUND);
-    return nullptr;
+    Lock lk = World::Get().Acquire();
+    return FindLocked(lk, hModule, pszName, pszType, nLanguage);
 }
 
+// As the tests convert the program's texts: a whole text of code page 932 into a buffer that
+// holds it. Anything else is not simulated.
 INT WINAPI MultiByteToWideChar(UINT nCodePage, DWORD, LPCSTR pszText, INT nLength, LPWSTR pBuffer,
                                INT nMax)
 {
-    // Code page 932 is the program's and the only one simulated; CP_ACP is the same.
-    if (nCodePage != 932 && nCodePage != CP_ACP) {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        SetError(lk, ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    std::u16string text = FromAnsi(pszText, nLength < 0 ? -1 : nLength);
-    if (nLength < 0)
-        text += u'\0';
+    const std::u16string text = FromAnsi(pszText) + u'\0';
     const INT n = static_cast<INT>(text.size());
-    if (nMax == 0)
-        return n;
-    if (n > nMax) {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        SetError(lk, ERROR_INSUFFICIENT_BUFFER);
+    if ((nCodePage != 932 && nCodePage != CP_ACP) || nLength != -1 || n > nMax) {
+        Lock lk = World::Get().Acquire();
+        World::Get().Misuse(
+            "MultiByteToWideChar other than of a whole text of code page 932 into a "
+            "buffer that holds it: not simulated");
         return 0;
     }
-    for (INT i = 0; i < n; ++i)
-        pBuffer[i] = static_cast<WCHAR>(text[static_cast<size_t>(i)]);
+    std::copy(text.begin(), text.end(), pBuffer);
     return n;
 }

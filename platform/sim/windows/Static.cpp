@@ -1,9 +1,8 @@
-// The "Static" class: labels, frames and icons. A static without SS_NOTIFY is transparent to
-// the mouse (HTTRANSPARENT); with it, a click reports STN_CLICKED to the parent.
+// The "Static" class: labels, frames and icons. With SS_NOTIFY a press in it reports STN_CLICKED
+// to the parent; without, it tells nobody. Which static the mouse reaches is Wine's.
 #include "platform/sim/windows/WindowSystem.h"
 
 using sim::Lock;
-using sim::SetError;
 using sim::World;
 
 namespace sim::win {
@@ -15,63 +14,42 @@ struct StaticData : ControlData
     HICON hIcon = nullptr;
 };
 
-bool Notifies(HWND hwnd)
+// An icon static shows the icon its text names, at the icon's own size.
+void Create(HWND hwnd)
 {
-    return (GetWindowLongA(hwnd, GWL_STYLE) & SS_NOTIFY) != 0;
-}
-
-// An icon static loads the icon its text names, and takes the icon's size unless told not to.
-void LoadOwnIcon(HWND hwnd)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     Window* p = Find(lk, hwnd);
+    auto pData = std::make_shared<StaticData>();
+    p->pData = pData;
     if ((p->nStyle & SS_TYPEMASK) != SS_ICON)
         return;
     const std::string name = ToAnsi(p->text);
-    const HICON hIcon = p->nTextOrdinal >= 0
-                            ? LoadIconLocked(lk, p->hInstance, MAKEINTRESOURCEA(p->nTextOrdinal))
-                            : LoadIconLocked(lk, p->hInstance, name.c_str());
-    if (!hIcon)
+    pData->hIcon = LoadIconLocked(
+        lk, p->hInstance, p->nTextOrdinal >= 0 ? MAKEINTRESOURCEA(p->nTextOrdinal) : name.c_str());
+    if (!pData->hIcon)
         return;
-    Data<StaticData>(lk, hwnd)->hIcon = hIcon;
-    if (!(p->nStyle & (SS_CENTERIMAGE | SS_REALSIZECONTROL))) {
-        const Icon& icon = S(lk).icons[hIcon];
-        p->rect.right = p->rect.left + icon.cx;
-        p->rect.bottom = p->rect.top + icon.cy;
-    }
+    const Icon& icon = S(lk).icons[pData->hIcon];
+    p->rect.right = p->rect.left + icon.cx;
+    p->rect.bottom = p->rect.top + icon.cy;
 }
 
 LRESULT CALLBACK StaticProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
 {
     switch (nMessage) {
-        case WM_CREATE: {
-            {
-                World& w = World::Get();
-                Lock lk = w.Acquire();
-                Find(lk, hwnd)->pData = std::make_shared<StaticData>();
-            }
-            LoadOwnIcon(hwnd);
+        case WM_CREATE:
+            Create(hwnd);
             return 0;
-        }
-        case WM_NCHITTEST:
-            return Notifies(hwnd) ? HTCLIENT : HTTRANSPARENT;
         case WM_LBUTTONDOWN:
-            if (Notifies(hwnd))
+            if (GetWindowLongA(hwnd, GWL_STYLE) & SS_NOTIFY)
                 NotifyParent(hwnd, STN_CLICKED);
             return 0;
         case WM_GETDLGCODE:
             return DLGC_STATIC;
-        case STM_GETICON:
-        case STM_GETIMAGE: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
+        case STM_GETICON: {
+            Lock lk = World::Get().Acquire();
             auto p = Data<StaticData>(lk, hwnd);
             return p ? reinterpret_cast<LRESULT>(p->hIcon) : 0;
         }
-        case WM_SETFONT:
-        case WM_GETFONT:
-            return ControlFont(hwnd, nMessage, wParam);
         default:
             if (nMessage >= STM_SETICON && nMessage <= STM_GETIMAGE)
                 return NotSimulated(hwnd, nMessage);

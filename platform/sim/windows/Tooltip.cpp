@@ -14,16 +14,6 @@ namespace {
 LRESULT CALLBACK TooltipProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
 {
     switch (nMessage) {
-        case WM_CREATE: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
-            Window* pw = Find(lk, hwnd);
-            pw->nStyle |= WS_POPUP;
-            pw->nExStyle |= WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
-            return 0;
-        }
-        case WM_NCHITTEST:
-            return HTTRANSPARENT;
         case TTM_RELAYEVENT:
         case TTM_ACTIVATE:
             return 0;
@@ -31,15 +21,9 @@ LRESULT CALLBACK TooltipProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPa
             return reinterpret_cast<LRESULT>(
                 WindowFromPoint(*reinterpret_cast<const POINT*>(lParam)));
         case TTM_ADDTOOLA: {
+            // The tool is kept by nobody: its text is asked for only as the tooltip shows.
             const auto* pInfo = reinterpret_cast<const TTTOOLINFOA*>(lParam);
-            if (!pInfo || pInfo->cbSize < TTTOOLINFOA_V1_SIZE)
-                return FALSE;
-            // The tool's window says whether it wants ANSI or Unicode notifications; the windows of
-            // the simulation are all ANSI.
-            if (IsWindow(pInfo->hwnd))
-                SendMessageA(pInfo->hwnd, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(hwnd),
-                             NF_QUERY);
-            return TRUE;
+            return pInfo && pInfo->cbSize >= TTTOOLINFOA_V1_SIZE;
         }
         default:
             if (nMessage >= WM_USER && nMessage < SIM_BUDDYKEY)

@@ -52,7 +52,6 @@ struct ControlData
 // The dialog procedure itself is kept where the program can read it, at DWLP_DLGPROC.
 struct DialogInfo
 {
-    HFONT hFont = nullptr;
     int nBaseX = 0;  // dialog base units of the dialog's font, in pixels
     int nBaseY = 0;
     int nDefId = 0;            // the default push button's id (DM_SETDEFID), 0 for none
@@ -130,7 +129,6 @@ struct ResourceEntry
 
 struct MessageBoxState
 {
-    HWND hwndBox = nullptr;
     MessageBoxRecord record;
 };
 
@@ -245,7 +243,6 @@ struct DialogItem
     std::string className;
     std::u16string text;
     int nTextOrdinal = -1;
-    const void* pCreationData = nullptr;
 };
 struct DialogTemplate
 {
@@ -256,10 +253,6 @@ struct DialogTemplate
     std::u16string className;
     std::u16string title;
     WORD nPointSize = 0;
-    WORD nWeight = 0;
-    BYTE bItalic = 0;
-    BYTE nCharSet = 0;
-    std::u16string face;
     std::vector<DialogItem> items;
 };
 bool ParseDialogTemplate(const void* p, DialogTemplate* pOut);
@@ -267,16 +260,13 @@ bool ParseDialogTemplate(const void* p, DialogTemplate* pOut);
 HWND CreateDialogFromTemplate(HINSTANCE hInstance, const DialogTemplate& t, HWND hwndOwner,
                               DLGPROC pfnDlgProc, LPARAM lParam, bool bModal);
 // The modal loop of DialogBox and MessageBox; destroys the dialog and returns its result.
-INT_PTR RunModal(HWND hwndDialog, HWND hwndOwner);
+INT_PTR RunModal(HWND hwndDialog);
 DialogInfo* DialogInfoOf(Lock& lk, HWND hwnd);  // lock held; nullptr for a window that is none
 // Focus to a control as the dialog manager gives it: an edit gets all of its text selected.
 void DialogSetFocus(HWND hwndControl);
-// Font metrics of the simulated display: dialog base units for a point size.
-void BaseUnits(int nPointSize, int* pnBaseX, int* pnBaseY);
 LRESULT CALLBACK DialogClassProc(HWND, UINT, WPARAM, LPARAM);
 
 // ---- resources and icons
-const ResourceEntry* FindResourceEntry(LPCSTR pszName, LPCSTR pszType);
 HINSTANCE ModuleHandle();
 HICON LoadIconLocked(Lock& lk, HINSTANCE hInstance, LPCSTR pszName);
 
