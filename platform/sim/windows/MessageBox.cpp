@@ -40,7 +40,8 @@ INT_PTR CALLBACK MessageBoxProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM 
     }
 }
 
-DialogTemplate TemplateOf(const std::u16string& caption, UINT nType)
+// The text above the buttons, as a person reads it, and the buttons.
+DialogTemplate TemplateOf(const std::u16string& caption, const std::u16string& text, UINT nType)
 {
     DialogTemplate t;
     t.nStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME;
@@ -62,6 +63,12 @@ DialogTemplate TemplateOf(const std::u16string& caption, UINT nType)
         button.text = pszText;
         t.items.push_back(button);
     }
+    DialogItem label;
+    label.nStyle = WS_VISIBLE;
+    label.nId = 0xFFFF;
+    label.className = "Static";
+    label.text = text;
+    t.items.push_back(label);
     return t;
 }
 
@@ -95,7 +102,7 @@ INT WINAPI MessageBoxA(HWND hwndOwner, LPCSTR pszText, LPCSTR pszCaption, UINT n
         nRecord = s.messageBoxes.size() - 1;
     }
     const HWND hwnd =
-        CreateDialogFromTemplate(ModuleHandle(), TemplateOf(FromAnsi(pszTitle), nType), hwndOwner,
+        CreateDialogFromTemplate(ModuleHandle(), TemplateOf(FromAnsi(pszTitle), FromAnsi(pszText ? pszText : ""), nType), hwndOwner,
                                  MessageBoxProc, nType, true);
     const INT nAnswer = hwnd ? static_cast<INT>(RunModal(hwnd)) : 0;
     Lock lk = World::Get().Acquire();
