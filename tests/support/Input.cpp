@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include <cctype>
+#include <cstring>
 
 namespace {
 
@@ -15,16 +15,12 @@ bool Reachable(HWND hwnd)
     return hwnd != nullptr;
 }
 
+// Class names as Windows and the simulation give them, "Button", "#32770".
 bool IsClass(HWND hwnd, const char* pszClass)
 {
     char szClass[64] = {};
     GetClassNameA(hwnd, szClass, sizeof szClass);
-    const char* p = szClass;
-    for (; *p && *pszClass; ++p, ++pszClass)
-        if (std::tolower(static_cast<unsigned char>(*p)) !=
-            std::tolower(static_cast<unsigned char>(*pszClass)))
-            return false;
-    return *p == *pszClass;
+    return std::strcmp(szClass, pszClass) == 0;
 }
 
 // A left press and release at a point of the window's client area, the cursor moved there
