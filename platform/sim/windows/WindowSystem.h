@@ -205,8 +205,6 @@ RECT Insets(LONG nStyle, LONG nExStyle);
 RECT ScreenRect(Lock& lk, const Window& w);
 POINT ClientOrigin(Lock& lk, const Window& w);
 RECT ClientRectOf(const Window& w);
-// The window that a mouse at this screen point reaches (WindowFromPoint), or nullptr.
-HWND HitTest(Lock& lk, POINT pt);
 void Invalidate(Lock& lk, Window& w, bool bErase, bool bChildren);
 
 // ---- messages
