@@ -2,42 +2,11 @@
 // message queue.
 #include "platform/sim/windows/WindowSystem.h"
 
-#include <algorithm>
-
 using sim::Lock;
 using sim::SetError;
 using sim::World;
 
 namespace sim::win {
-
-namespace {
-
-// The active window comes to the top, with the windows it owns above it.
-void BringToTop(Lock& lk, HWND hwnd)
-{
-    State& s = S(lk);
-    auto& v = s.topLevel;
-    v.erase(std::remove(v.begin(), v.end(), hwnd), v.end());
-    v.insert(v.begin(), hwnd);
-    std::vector<HWND> owned;
-    for (HWND h : v)
-        if (Window* p = Find(lk, h); p && p->hwndOwner == hwnd)
-            owned.push_back(h);
-    for (auto it = owned.rbegin(); it != owned.rend(); ++it) {
-        v.erase(std::remove(v.begin(), v.end(), *it), v.end());
-        v.insert(v.begin(), *it);
-    }
-}
-
-bool CanBeActive(const Window& w, DWORD nThread)
-{
-    return w.nThread == nThread && !w.hwndParent && (w.nStyle & WS_VISIBLE) &&
-           !(w.nStyle & WS_DISABLED) && !w.bIconic &&
-           !(w.pClass->pfnTransparent && w.pClass->pfnTransparent(w.nStyle)) &&
-           w.life == Life::Alive;
-}
-
-}  // namespace
 
 HWND SetFocusInternal(HWND hwnd)
 {
@@ -96,22 +65,15 @@ void ActivateOther(HWND hwndLeaving)
 {
     HWND hwndNext = nullptr;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         State& s = S(lk);
         const DWORD nThread = CurrentThread(lk);
         Window* pLeaving = Find(lk, hwndLeaving);
-        if (Window* pOwner = pLeaving ? Find(lk, pLeaving->hwndOwner) : nullptr;
-            pOwner && CanBeActive(*pOwner, nThread))
+        Window* pOwner = pLeaving ? Find(lk, pLeaving->hwndOwner) : nullptr;
+        if (pOwner && pOwner->nThread == nThread && (pOwner->nStyle & WS_VISIBLE) &&
+            !(pOwner->nStyle & WS_DISABLED) && !pOwner->bIconic && pOwner->life == Life::Alive) {
             hwndNext = pOwner->hwnd;
-        for (HWND h : s.topLevel) {
-            if (hwndNext)
-                break;
-            Window* p = Find(lk, h);
-            if (p && h != hwndLeaving && CanBeActive(*p, nThread))
-                hwndNext = h;
-        }
-        if (!hwndNext) {
+        } else {
             if (s.active[nThread] == hwndLeaving)
                 s.active[nThread] = nullptr;
             if (s.hwndForeground == hwndLeaving)
@@ -161,7 +123,6 @@ HWND WINAPI SetActiveWindow(HWND hwnd)
             if (p->nThread != nThread || (p->nStyle & WS_DISABLED))
                 return nullptr;
             hwnd = p->hwnd;
-            BringToTop(lk, hwnd);
             s.hwndForeground = hwnd;
         }
         if (hwndOld == hwnd)

@@ -284,8 +284,8 @@ void KillWindowTimers(Lock& lk, HWND hwnd);
 // ---- focus and activation (lock not held)
 // Moves the focus and sends WM_KILLFOCUS and WM_SETFOCUS; remembers it for the dialog.
 HWND SetFocusInternal(HWND hwnd);
-// The active window goes away (hidden, minimised, destroyed): its owner or the next window
-// of the thread becomes active, or none.
+// The active window goes away (hidden, minimised, destroyed): its owner becomes active, or
+// none.
 void ActivateOther(HWND hwndLeaving);
 
 // ---- what the controls show, for the tests' view (lock held)
