@@ -102,13 +102,7 @@ BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT* pPaint)
 
 BOOL WINAPI InvalidateRect(HWND hwnd, const RECT*, BOOL bErase)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    if (!hwnd) {
-        for (auto& [h, p] : S(lk).windows)
-            Invalidate(lk, *p, bErase != FALSE, false);
-        return TRUE;
-    }
+    Lock lk = World::Get().Acquire();
     Window* p = FindOrFail(lk, hwnd);
     if (!p)
         return FALSE;

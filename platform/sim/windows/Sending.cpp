@@ -3,7 +3,6 @@
 // translated from keys to characters; and the default window procedure.
 #include "platform/sim/windows/WindowSystem.h"
 
-
 using sim::Lock;
 using sim::SetError;
 using sim::ThreadState;
@@ -173,14 +172,7 @@ LRESULT WINAPI SendMessageA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
 
 BOOL WINAPI PostMessageA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
 {
-    if (!hwnd)
-        return PostThreadMessageA(GetCurrentThreadId(), nMessage, wParam, lParam);
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    if (auto nResult = w.TakeFault("PostMessageA")) {
-        SetError(lk, ERROR_NOT_ENOUGH_QUOTA);
-        return static_cast<BOOL>(*nResult);
-    }
+    Lock lk = World::Get().Acquire();
     if (!PostLocked(lk, hwnd, nMessage, wParam, lParam, S(lk).cursor)) {
         SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
@@ -217,14 +209,12 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
         case WM_NCCREATE:
             return TRUE;
         case WM_SETTEXT: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
+            Lock lk = World::Get().Acquire();
             Window* p = Find(lk, hwnd);
             if (!p)
                 return FALSE;
             p->text = FromAnsi(reinterpret_cast<LPCSTR>(lParam));
             p->nTextOrdinal = -1;
-            Invalidate(lk, *p, true, false);
             return TRUE;
         }
         case WM_GETTEXT: {

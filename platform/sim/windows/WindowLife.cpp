@@ -72,9 +72,6 @@ void FinishDestroy(HWND hwnd)
                 h = nullptr;
     if (s.hwndForeground == hwnd)
         s.hwndForeground = nullptr;
-    for (auto& [h, dc] : s.dcs)
-        if (dc.hwnd == hwnd)
-            dc.hwnd = nullptr;
     // A dialog forgets a control that goes before it does.
     for (auto& [h, pOther] : s.windows)
         if (pOther->pDialog && pOther->pDialog->hwndFocus == hwnd)
