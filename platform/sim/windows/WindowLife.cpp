@@ -1,6 +1,6 @@
-// The life of a window: creation with its messages (WM_NCCREATE, WM_CREATE, the first WM_SIZE
-// and WM_MOVE) and destruction, owned windows and children first. A window belongs to the
-// thread that created it, which alone may destroy it.
+// The life of a window: creation with its messages (WM_NCCREATE, WM_CREATE) and destruction, owned
+// windows and children first. A window belongs to the thread that created it, which alone may
+// destroy it.
 #include "platform/sim/windows/WindowSystem.h"
 
 #include <algorithm>
@@ -143,7 +143,6 @@ HWND CreateWindowInternal(const CreateParams& params)
     s.windows[win.hwnd] = pw;
     ++w.m_live.nWindows;
     const HWND hwnd = win.hwnd;
-    const RECT client = ClientRectOf(win);
     lk.unlock();
 
     const std::string name = ToAnsi(params.text);
@@ -176,8 +175,6 @@ HWND CreateWindowInternal(const CreateParams& params)
         p->life = Life::Alive;
         lk.unlock();
     }
-    SendMessageA(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
-    SendMessageA(hwnd, WM_MOVE, 0, MAKELPARAM(x, y));
     if (params.nStyle & WS_VISIBLE)
         ShowWindow(hwnd, SW_SHOW);
     return hwnd;
