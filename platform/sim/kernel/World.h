@@ -111,7 +111,6 @@ public:
     HANDLE AddHandle(std::shared_ptr<KernelObject> pObject);
     std::shared_ptr<KernelObject> FindHandle(HANDLE h);
     bool CloseHandle(HANDLE h);
-    std::shared_ptr<KernelObject> ObjectOfThread(ThreadState& t);
 
     // ---- clock and events
     uint64_t Now() const { return m_nNowUs; }
