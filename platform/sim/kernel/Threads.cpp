@@ -26,8 +26,7 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE
         "thread",
         [pfnStart, pParam, pObject] {
             const DWORD nExit = pfnStart(pParam);
-            World& world = World::Get();
-            Lock lock = world.Acquire();
+            Lock lock = World::Get().Acquire();
             pObject->nExitCode = nExit;
         },
         pObject, (nFlags & CREATE_SUSPENDED) != 0);
@@ -98,8 +97,7 @@ DWORD WINAPI GetLastError(void)
 
 void WINAPI SetLastError(DWORD nError)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     sim::SetError(lk, nError);
 }
 

@@ -9,8 +9,7 @@ using namespace sim::win;
 
 BOOL WINAPI IsWindowEnabled(HWND hwnd)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     Window* p = Find(lk, hwnd);
     return p && !(p->nStyle & WS_DISABLED);
 }
@@ -19,8 +18,7 @@ BOOL WINAPI EnableWindow(HWND hwnd, BOOL bEnable)
 {
     bool bWasDisabled = false;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         Window* p = FindOrFail(lk, hwnd);
         if (!p)
             return FALSE;
@@ -32,8 +30,7 @@ BOOL WINAPI EnableWindow(HWND hwnd, BOOL bEnable)
         SendMessageA(hwnd, WM_CANCELMODE, 0, 0);
     bool bLosesFocus = false;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         Window* p = Find(lk, hwnd);
         if (!p)
             return bWasDisabled;

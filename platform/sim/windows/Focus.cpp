@@ -12,8 +12,7 @@ HWND SetFocusInternal(HWND hwnd)
 {
     HWND hwndTop = nullptr;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         State& s = S(lk);
         const DWORD nThread = CurrentThread(lk);
         if (s.focus[nThread] == hwnd)
@@ -36,8 +35,7 @@ HWND SetFocusInternal(HWND hwnd)
 
     HWND hwndOld = nullptr;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         State& s = S(lk);
         const DWORD nThread = CurrentThread(lk);
         hwndOld = s.focus[nThread];
@@ -100,8 +98,7 @@ HWND WINAPI SetFocus(HWND hwnd)
 
 HWND WINAPI GetFocus(void)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     return S(lk).focus[CurrentThread(lk)];
 }
 
@@ -109,8 +106,7 @@ HWND WINAPI SetActiveWindow(HWND hwnd)
 {
     HWND hwndOld = nullptr;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         State& s = S(lk);
         const DWORD nThread = CurrentThread(lk);
         hwndOld = s.active[nThread];
@@ -144,7 +140,6 @@ HWND WINAPI SetActiveWindow(HWND hwnd)
 
 HWND WINAPI GetActiveWindow(void)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     return S(lk).active[CurrentThread(lk)];
 }

@@ -71,8 +71,7 @@ HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT pPaint)
     HDC hdc = nullptr;
     bool bErase = false;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         Window* p = FindOrFail(lk, hwnd);
         if (!p)
             return nullptr;
@@ -112,8 +111,7 @@ BOOL WINAPI InvalidateRect(HWND hwnd, const RECT*, BOOL bErase)
 
 BOOL WINAPI GetUpdateRect(HWND hwnd, LPRECT pRect, BOOL)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     Window* p = Find(lk, hwnd);
     if (!p)
         return FALSE;
@@ -124,8 +122,7 @@ BOOL WINAPI GetUpdateRect(HWND hwnd, LPRECT pRect, BOOL)
 
 BOOL WINAPI DrawIcon(HDC hdc, INT x, INT y, HICON hIcon)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     State& s = S(lk);
     auto it = s.dcs.find(hdc);
     if (it == s.dcs.end() || !s.icons.count(hIcon)) {
@@ -139,8 +136,7 @@ BOOL WINAPI DrawIcon(HDC hdc, INT x, INT y, HICON hIcon)
 HFONT WINAPI CreateFontIndirectA(const LOGFONTA*)
 {
     static uintptr_t nNext = 0x60000;
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     nNext += 4;
     return reinterpret_cast<HFONT>(nNext);
 }

@@ -42,8 +42,7 @@ using namespace sim::win;
 
 BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT pRect)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     if (hwnd == GetDesktopWindow()) {
         *pRect = RECT{0, 0, SCREEN_CX, SCREEN_CY};
         return TRUE;
@@ -57,8 +56,7 @@ BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT pRect)
 
 BOOL WINAPI GetClientRect(HWND hwnd, LPRECT pRect)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     if (hwnd == GetDesktopWindow()) {
         *pRect = RECT{0, 0, SCREEN_CX, SCREEN_CY};
         return TRUE;
@@ -72,8 +70,7 @@ BOOL WINAPI GetClientRect(HWND hwnd, LPRECT pRect)
 
 INT WINAPI MapWindowPoints(HWND hwndFrom, HWND hwndTo, LPPOINT pPoints, UINT nCount)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     auto origin = [&](HWND h) {
         Window* p = Find(lk, h);
         return p ? ClientOrigin(lk, *p) : POINT{0, 0};

@@ -38,8 +38,7 @@ LRESULT Dispatch(const MSG& msg)
     TIMERPROC pfnTimer = nullptr;
     std::shared_ptr<Window> pKeep;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         pKeep = FindShared(lk, msg.hwnd);
         if (!pKeep || pKeep->nThread != CurrentThread(lk))
             return 0;
@@ -110,8 +109,7 @@ void NotifyParent(HWND hwndControl, UINT nCode)
     HWND hwndParent = nullptr;
     LONG_PTR nId = 0;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         Window* p = Find(lk, hwndControl);
         if (!p)
             return;
@@ -127,8 +125,7 @@ LRESULT SendNotify(HWND hwndControl, NMHDR* pHeader)
 {
     HWND hwndParent = nullptr;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         Window* p = Find(lk, hwndControl);
         if (!p)
             return 0;
@@ -218,15 +215,13 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
             return TRUE;
         }
         case WM_GETTEXT: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
+            Lock lk = World::Get().Acquire();
             Window* p = Find(lk, hwnd);
             return p ? CopyAnsi(p->text, reinterpret_cast<LPSTR>(lParam), static_cast<int>(wParam))
                      : 0;
         }
         case WM_GETTEXTLENGTH: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
+            Lock lk = World::Get().Acquire();
             Window* p = Find(lk, hwnd);
             return p ? static_cast<LRESULT>(ToAnsi(p->text).size()) : 0;
         }
@@ -277,8 +272,7 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
             // Every window of the simulation is made with the ANSI calls.
             return NFR_ANSI;
         case WM_SETICON: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
+            Lock lk = World::Get().Acquire();
             Window* p = Find(lk, hwnd);
             if (!p)
                 return 0;

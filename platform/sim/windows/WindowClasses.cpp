@@ -105,8 +105,7 @@ BOOL WINAPI UnregisterClassA(LPCSTR pszClassName, HINSTANCE)
 
 INT WINAPI GetClassNameA(HWND hwnd, LPSTR pszBuffer, INT nMax)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     Window* p = FindOrFail(lk, hwnd);
     if (!p)
         return 0;

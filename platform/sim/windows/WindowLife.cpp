@@ -31,8 +31,7 @@ void SendDestroy(HWND hwnd)
     SendMessageA(hwnd, WM_DESTROY, 0, 0);
     std::vector<HWND> children;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         if (Window* p = Find(lk, hwnd))
             children = p->children;
         for (HWND h : children)
@@ -48,8 +47,7 @@ void FinishDestroy(HWND hwnd)
 {
     std::vector<HWND> children;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         if (Window* p = Find(lk, hwnd))
             children = p->children;
     }
@@ -191,8 +189,7 @@ HWND WINAPI CreateWindowExA(DWORD nExStyle, LPCSTR pszClass, LPCSTR pszName, DWO
     CreateParams params;
     params.nExStyle = nExStyle;
     if (!pszClass || IS_INTRESOURCE(pszClass)) {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         SetError(lk, ERROR_CANNOT_FIND_WND_CLASS);
         return nullptr;
     }
@@ -221,8 +218,7 @@ BOOL WINAPI DestroyWindow(HWND hwnd)
 {
     std::vector<HWND> owned;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         Window* p = FindOrFail(lk, hwnd);
         if (!p)
             return FALSE;
@@ -243,8 +239,7 @@ BOOL WINAPI DestroyWindow(HWND hwnd)
     SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                  SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         const HWND hwndFocus = S(lk).focus[CurrentThread(lk)];
         const bool bLosesFocus =
             hwndFocus && (hwndFocus == hwnd || IsDescendant(lk, hwnd, hwndFocus));
@@ -259,7 +254,6 @@ BOOL WINAPI DestroyWindow(HWND hwnd)
 
 BOOL WINAPI IsWindow(HWND hwnd)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     return Find(lk, hwnd) != nullptr;
 }

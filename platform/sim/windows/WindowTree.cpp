@@ -59,8 +59,7 @@ using namespace sim::win;
 
 HWND WINAPI GetParent(HWND hwnd)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     Window* p = FindOrFail(lk, hwnd);
     if (!p)
         return nullptr;
@@ -76,8 +75,7 @@ HWND WINAPI GetDesktopWindow(void)
 
 HWND WINAPI GetWindow(HWND hwnd, UINT nCommand)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     State& s = S(lk);
     if (hwnd == GetDesktopWindow() && nCommand == GW_CHILD)
         return s.topLevel.empty() ? nullptr : s.topLevel.front();
@@ -105,15 +103,13 @@ HWND WINAPI GetWindow(HWND hwnd, UINT nCommand)
 
 BOOL WINAPI IsChild(HWND hwndParent, HWND hwnd)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     return IsDescendant(lk, hwndParent, hwnd);
 }
 
 HWND WINAPI FindWindowA(LPCSTR pszClass, LPCSTR pszTitle)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     for (HWND h : S(lk).topLevel) {
         Window* p = Find(lk, h);
         if (!p)
