@@ -16,7 +16,6 @@ struct Block
     void* p = nullptr;
     size_t nSize = 0;
     int nLocks = 0;
-    UINT nFlags = 0;
 };
 
 std::unordered_map<HGLOBAL, Block>& Blocks()
@@ -39,7 +38,6 @@ HGLOBAL WINAPI GlobalAlloc(UINT nFlags, SIZE_T nBytes)
     }
     Block b;
     b.nSize = nBytes;
-    b.nFlags = nFlags;
     b.p = std::malloc(nBytes ? nBytes : 1);
     if (!b.p) {
         sim::SetError(lk, ERROR_NOT_ENOUGH_MEMORY);

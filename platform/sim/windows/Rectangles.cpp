@@ -10,7 +10,7 @@ using sim::World;
 
 namespace sim::win {
 
-RECT ScreenRect(Lock& lk, const Window& w)
+static RECT ScreenRect(Lock& lk, const Window& w)
 {
     RECT r = w.rect;
     if (Window* pParent = Find(lk, w.hwndParent)) {
@@ -43,10 +43,6 @@ using namespace sim::win;
 BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT pRect)
 {
     Lock lk = World::Get().Acquire();
-    if (hwnd == GetDesktopWindow()) {
-        *pRect = RECT{0, 0, SCREEN_CX, SCREEN_CY};
-        return TRUE;
-    }
     Window* p = FindOrFail(lk, hwnd);
     if (!p)
         return FALSE;
@@ -57,10 +53,6 @@ BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT pRect)
 BOOL WINAPI GetClientRect(HWND hwnd, LPRECT pRect)
 {
     Lock lk = World::Get().Acquire();
-    if (hwnd == GetDesktopWindow()) {
-        *pRect = RECT{0, 0, SCREEN_CX, SCREEN_CY};
-        return TRUE;
-    }
     Window* p = FindOrFail(lk, hwnd);
     if (!p)
         return FALSE;

@@ -88,22 +88,6 @@ char CharacterOf(UINT nKey)
 
 }  // namespace
 
-bool PostLocked(Lock& lk, HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam, POINT pt)
-{
-    Window* p = Find(lk, hwnd);
-    if (!p)
-        return false;
-    World& w = World::Get();
-    auto pThread = w.FindThread(p->nThread);
-    if (!pThread || !pThread->bHasQueue)
-        return false;
-    MSG msg = w.Stamped(hwnd, nMessage, wParam, lParam);
-    msg.pt = pt;
-    pThread->posted.push_back(msg);
-    w.Wake(*pThread);
-    return true;
-}
-
 void NotifyParent(HWND hwndControl, UINT nCode)
 {
     HWND hwndParent = nullptr;
@@ -167,13 +151,21 @@ LRESULT WINAPI SendMessageA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
     return pfnProc ? pfnProc(hwnd, nMessage, wParam, lParam) : 0;
 }
 
+// A posted message carries the cursor's place, where a person's mouse is.
 BOOL WINAPI PostMessageA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
 {
-    Lock lk = World::Get().Acquire();
-    if (!PostLocked(lk, hwnd, nMessage, wParam, lParam, S(lk).cursor)) {
+    World& w = World::Get();
+    Lock lk = w.Acquire();
+    Window* p = Find(lk, hwnd);
+    auto pThread = p ? w.FindThread(p->nThread) : nullptr;
+    if (!pThread || !pThread->bHasQueue) {
         SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
+    MSG msg = w.Stamped(hwnd, nMessage, wParam, lParam);
+    msg.pt = S(lk).cursor;
+    pThread->posted.push_back(msg);
+    w.Wake(*pThread);
     return TRUE;
 }
 

@@ -1,5 +1,5 @@
-// Window longs: the style, the id, the user data, the window procedure and the instance, and
-// the class's extra bytes (a dialog keeps its procedure and result there).
+// Window longs: the styles, the user data, the window procedure, and the class's extra bytes
+// (a dialog keeps its procedure and result there).
 #include "platform/sim/windows/WindowSystem.h"
 
 #include <cstring>
@@ -44,13 +44,9 @@ LONG_PTR GetLong(HWND hwnd, INT nIndex, size_t nSize)
     }
     if (!ExtraRange(lk, *p, nIndex, nSize))
         return 0;
-    if (nSize == sizeof(LONG)) {
-        LONG n;
-        std::memcpy(&n, &p->extra[static_cast<size_t>(nIndex)], sizeof n);
-        return n;
-    }
-    LONG_PTR n;
-    std::memcpy(&n, &p->extra[static_cast<size_t>(nIndex)], sizeof n);
+    // nSize bytes, the low ones of a LONG_PTR on a little-endian machine.
+    LONG_PTR n = 0;
+    std::memcpy(&n, &p->extra[static_cast<size_t>(nIndex)], nSize);
     return n;
 }
 

@@ -202,15 +202,11 @@ constexpr int CAPTION = 19;
 constexpr int MINIMISED_CX = 160;
 constexpr int MINIMISED_AT = -32000;
 RECT Insets(LONG nStyle, LONG nExStyle);
-RECT ScreenRect(Lock& lk, const Window& w);
 POINT ClientOrigin(Lock& lk, const Window& w);
 RECT ClientRectOf(const Window& w);
 void Invalidate(Lock& lk, Window& w, bool bErase, bool bChildren);
 
 // ---- messages
-// Posts a message to the window's thread as input or a program would (lock held).
-bool PostLocked(Lock& lk, HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam,
-                POINT pt = POINT{0, 0});
 // Sends WM_COMMAND with a notification code to the parent of a control (lock not held).
 void NotifyParent(HWND hwndControl, UINT nCode);
 // Sends a WM_NOTIFY from a control to its parent (lock not held).
