@@ -45,7 +45,7 @@ bool NextMessage(World& w, ThreadState& self, UINT nMin, UINT nMax, UINT nRemove
             self.bQuitPending = false;
         return true;
     }
-    return w.m_pfnSynthesize && w.m_pfnSynthesize(self, nullptr, nMin, nMax, nRemove, pMsg);
+    return w.m_pfnSynthesize && w.m_pfnSynthesize(self, nMin, nMax, nRemove, pMsg);
 }
 
 }  // namespace

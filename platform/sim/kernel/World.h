@@ -149,7 +149,7 @@ public:
     void Reset(Lock& lk);
     // Messages that a queue makes up when it has nothing posted (WM_PAINT, WM_TIMER), given
     // by the window system. Called with the lock held.
-    bool (*m_pfnSynthesize)(ThreadState&, HWND, UINT, UINT, UINT, MSG*) = nullptr;
+    bool (*m_pfnSynthesize)(ThreadState&, UINT, UINT, UINT, MSG*) = nullptr;
     // Delivers a window message to its window procedure. Called without the lock.
     LRESULT (*m_pfnDispatch)(const MSG&) = nullptr;
     // Sends a window message to a window of another thread: it waits until that thread's next

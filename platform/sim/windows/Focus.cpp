@@ -24,8 +24,6 @@ HWND SetFocusInternal(HWND hwnd)
             if (p->nThread != nThread || !IsUsable(lk, *p))
                 return nullptr;
             hwndTop = TopLevelOf(lk, hwnd);
-            if (Window* pTop = Find(lk, hwndTop); pTop && pTop->bIconic)
-                return nullptr;
             if (s.active[nThread] == hwndTop)
                 hwndTop = nullptr;
         }
@@ -133,8 +131,6 @@ HWND WINAPI SetActiveWindow(HWND hwnd)
     if (hwnd)
         SendMessageA(hwnd, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, IsIconic(hwnd)),
                      reinterpret_cast<LPARAM>(hwndOld));
-    else
-        SetFocusInternal(nullptr);
     return hwndOld;
 }
 

@@ -1,6 +1,6 @@
 // Painting and the little of GDI that windows use: update regions (one flag per window, the
-// whole window), WM_PAINT made up by the queue, device contexts, and icons drawn, which are
-// recorded for tests to read.
+// whole window), WM_PAINT made up by the queue, the device contexts of BeginPaint, and icons
+// drawn, which are recorded for tests to read.
 #include "platform/sim/windows/WindowSystem.h"
 
 using sim::Lock;
@@ -12,23 +12,14 @@ namespace sim::win {
 
 namespace {
 
-bool Paintable(Lock& lk, const Window& w, DWORD nThread, HWND hwndFilter)
-{
-    if (!w.bNeedPaint || w.nThread != nThread || w.life == Life::Destroying || !IsShown(lk, w))
-        return false;
-    return !hwndFilter || w.hwnd == hwndFilter || IsDescendant(lk, hwndFilter, w.hwnd);
-}
-
-// Parents before their children, top-level windows in z-order.
-HWND FirstToPaint(Lock& lk, HWND hwnd, DWORD nThread, HWND hwndFilter)
+// The first window of the thread to paint, parents before their children.
+HWND FirstToPaint(Lock& lk, HWND hwnd, DWORD nThread)
 {
     Window* p = Find(lk, hwnd);
-    if (!p)
-        return nullptr;
-    if (Paintable(lk, *p, nThread, hwndFilter))
+    if (p->bNeedPaint && p->nThread == nThread && p->life != Life::Destroying && IsShown(lk, *p))
         return hwnd;
     for (HWND h : p->children)
-        if (HWND hFound = FirstToPaint(lk, h, nThread, hwndFilter))
+        if (HWND hFound = FirstToPaint(lk, h, nThread))
             return hFound;
     return nullptr;
 }
@@ -48,10 +39,10 @@ void Invalidate(Lock& lk, Window& w, bool bErase, bool bChildren)
         world.Wake(*pThread);
 }
 
-bool SynthesizePaint(Lock& lk, ThreadState& self, HWND hwndFilter, UINT, UINT, MSG* pMsg)
+bool SynthesizePaint(Lock& lk, ThreadState& self, MSG* pMsg)
 {
     for (HWND hTop : S(lk).topLevel) {
-        if (HWND h = FirstToPaint(lk, hTop, self.nId, hwndFilter)) {
+        if (HWND h = FirstToPaint(lk, hTop, self.nId)) {
             *pMsg = MSG{};
             pMsg->hwnd = h;
             pMsg->message = WM_PAINT;
@@ -78,7 +69,7 @@ HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT pPaint)
         State& s = S(lk);
         hdc = reinterpret_cast<HDC>(s.nNextDc);
         s.nNextDc += 4;
-        s.dcs[hdc] = DeviceContext{hwnd, true};
+        s.dcs[hdc] = hwnd;
         bErase = p->bErase;
         p->bErase = false;
         p->bNeedPaint = false;
@@ -129,7 +120,8 @@ BOOL WINAPI DrawIcon(HDC hdc, INT x, INT y, HICON hIcon)
         SetError(lk, ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    s.drawnIcons.push_back(sim::DrawIconRecord{it->second.hwnd, x, y, hIcon, it->second.bPaint});
+    // Every device context is one of BeginPaint.
+    s.drawnIcons.push_back(sim::DrawIconRecord{it->second, x, y, hIcon, true});
     return TRUE;
 }
 

@@ -10,9 +10,8 @@ using sim::World;
 
 namespace sim::win {
 
-bool SynthesizePaint(Lock& lk, ThreadState& self, HWND hwndFilter, UINT nMin, UINT nMax, MSG* pMsg);
-bool SynthesizeTimer(Lock& lk, ThreadState& self, HWND hwndFilter, UINT nMin, UINT nMax,
-                     UINT nRemove, MSG* pMsg);
+bool SynthesizePaint(Lock& lk, ThreadState& self, MSG* pMsg);
+bool SynthesizeTimer(Lock& lk, ThreadState& self, UINT nRemove, MSG* pMsg);
 
 namespace {
 
@@ -23,13 +22,12 @@ bool InRange(UINT nMessage, UINT nMin, UINT nMax)
 
 // The kernel's queues call these with the world lock held; they receive no Lock of their own,
 // and the functions of this room only need one as a reminder that the lock is held.
-bool Synthesize(ThreadState& self, HWND hwnd, UINT nMin, UINT nMax, UINT nRemove, MSG* pMsg)
+bool Synthesize(ThreadState& self, UINT nMin, UINT nMax, UINT nRemove, MSG* pMsg)
 {
     Lock held;
-    if (InRange(WM_PAINT, nMin, nMax) && SynthesizePaint(held, self, hwnd, nMin, nMax, pMsg))
+    if (InRange(WM_PAINT, nMin, nMax) && SynthesizePaint(held, self, pMsg))
         return true;
-    return InRange(WM_TIMER, nMin, nMax) &&
-           SynthesizeTimer(held, self, hwnd, nMin, nMax, nRemove, pMsg);
+    return InRange(WM_TIMER, nMin, nMax) && SynthesizeTimer(held, self, nRemove, pMsg);
 }
 
 LRESULT Dispatch(const MSG& msg)

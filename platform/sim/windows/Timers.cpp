@@ -48,19 +48,14 @@ void Arm(Lock&, Timer& t)
 
 }  // namespace
 
-bool SynthesizeTimer(Lock& lk, ThreadState& self, HWND hwndFilter, UINT, UINT, UINT nRemove,
-                     MSG* pMsg)
+bool SynthesizeTimer(Lock& lk, ThreadState& self, UINT nRemove, MSG* pMsg)
 {
     State& s = S(lk);
     Timer* pFirst = nullptr;
-    for (Timer& t : s.timers) {
-        if (!t.nReadySince || t.nThread != self.nId)
-            continue;
-        if (hwndFilter && t.hwnd != hwndFilter && !IsDescendant(lk, hwndFilter, t.hwnd))
-            continue;
-        if (!pFirst || t.nReadySince < pFirst->nReadySince)
+    for (Timer& t : s.timers)
+        if (t.nReadySince && t.nThread == self.nId &&
+            (!pFirst || t.nReadySince < pFirst->nReadySince))
             pFirst = &t;
-    }
     if (!pFirst)
         return false;
     *pMsg = MSG{};

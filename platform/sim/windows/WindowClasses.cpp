@@ -44,9 +44,7 @@ std::shared_ptr<WindowClass> FindClass(Lock& lk, const std::string& name)
 
 void AddBuiltInClass(const WindowClass& cls)
 {
-    auto p = std::make_shared<WindowClass>(cls);
-    p->bBuiltIn = true;
-    BuiltInClasses().push_back(p);
+    BuiltInClasses().push_back(std::make_shared<WindowClass>(cls));
 }
 
 LRESULT ControlFont(HWND hwnd, UINT nMessage, WPARAM wParam)

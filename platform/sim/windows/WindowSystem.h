@@ -37,7 +37,6 @@ struct WindowClass
     WNDPROC pfnProc = nullptr;
     int cbWndExtra = 0;
     HINSTANCE hInstance = nullptr;
-    bool bBuiltIn = false;        // part of the window system: survives a reset
     bool bCommonControl = false;  // registered by InitCommonControlsEx
     // Whether a mouse hit test passes through a window of this class (HTTRANSPARENT).
     bool (*pfnTransparent)(LONG nStyle) = nullptr;
@@ -113,12 +112,6 @@ struct Icon
     std::string source;  // "module:136" or "system:32512"
 };
 
-struct DeviceContext
-{
-    HWND hwnd = nullptr;
-    bool bPaint = false;
-};
-
 struct ResourceEntry
 {
     std::u16string type;  // "#5" for an ordinal, else the name in capitals
@@ -142,8 +135,8 @@ struct State
     std::vector<std::shared_ptr<WindowClass>> classes;
     bool bCommonControls = false;
     uintptr_t nNextHwnd = 0x20010;
-    std::map<DWORD, HWND> focus;    // per thread
-    std::map<DWORD, HWND> active;   // per thread
+    std::map<DWORD, HWND> focus;   // per thread
+    std::map<DWORD, HWND> active;  // per thread
     HWND hwndForeground = nullptr;
     POINT cursor{640, 512};
     std::vector<Timer> timers;
@@ -152,7 +145,7 @@ struct State
     std::map<HICON, Icon> icons;
     std::map<std::string, HICON> sharedIcons;
     uintptr_t nNextIcon = 0x30010;
-    std::map<HDC, DeviceContext> dcs;
+    std::map<HDC, HWND> dcs;  // from BeginPaint to EndPaint
     uintptr_t nNextDc = 0x40010;
     std::vector<MessageBoxState> messageBoxes;
     std::vector<DrawIconRecord> drawnIcons;
