@@ -13,19 +13,6 @@ namespace sim::win {
 
 namespace {
 
-void Unlink(State& s, Window& w)
-{
-    if (w.hwndParent) {
-        if (auto it = s.windows.find(w.hwndParent); it != s.windows.end()) {
-            auto& v = it->second->children;
-            v.erase(std::remove(v.begin(), v.end(), w.hwnd), v.end());
-        }
-    } else {
-        s.topLevel.erase(std::remove(s.topLevel.begin(), s.topLevel.end(), w.hwnd),
-                         s.topLevel.end());
-    }
-}
-
 void SendDestroy(HWND hwnd)
 {
     SendMessageA(hwnd, WM_DESTROY, 0, 0);
@@ -61,19 +48,17 @@ void FinishDestroy(HWND hwnd)
     auto it = s.windows.find(hwnd);
     if (it == s.windows.end())
         return;
-    Window& win = *it->second;
     KillWindowTimers(lk, hwnd);
-    Unlink(s, win);
+    // Its parent, whose children go first, is still there.
+    Window* pParent = Find(lk, it->second->hwndParent);
+    auto& siblings = pParent ? pParent->children : s.topLevel;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), hwnd), siblings.end());
     for (auto* pMap : {&s.focus, &s.active})
         for (auto& [nThread, h] : *pMap)
             if (h == hwnd)
                 h = nullptr;
     if (s.hwndForeground == hwnd)
         s.hwndForeground = nullptr;
-    // A dialog forgets a control that goes before it does.
-    for (auto& [h, pOther] : s.windows)
-        if (pOther->pDialog && pOther->pDialog->hwndFocus == hwnd)
-            pOther->pDialog->hwndFocus = nullptr;
     s.windows.erase(it);
     --w.m_live.nWindows;
 }
@@ -96,12 +81,8 @@ HWND CreateWindowInternal(const CreateParams& params)
     }
     const bool bChild = (params.nStyle & WS_CHILD) != 0;
     Window* pParent = params.hwndParent ? Find(lk, params.hwndParent) : nullptr;
-    if (bChild && !pParent) {
+    if ((bChild || params.hwndParent) && !pParent) {
         SetError(lk, params.hwndParent ? ERROR_INVALID_WINDOW_HANDLE : ERROR_TLW_WITH_WSCHILD);
-        return nullptr;
-    }
-    if (params.hwndParent && !pParent) {
-        SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
 
@@ -143,20 +124,9 @@ HWND CreateWindowInternal(const CreateParams& params)
     const HWND hwnd = win.hwnd;
     lk.unlock();
 
-    const std::string name = ToAnsi(params.text);
+    // Of the creation's parameters, no procedure reads more than its own (lpCreateParams).
     CREATESTRUCTA cs{};
     cs.lpCreateParams = params.pParam;
-    cs.hInstance = params.hInstance;
-    cs.hMenu = reinterpret_cast<HMENU>(params.nId);
-    cs.hwndParent = params.hwndParent;
-    cs.cx = cx;
-    cs.cy = cy;
-    cs.x = x;
-    cs.y = y;
-    cs.style = static_cast<LONG>(params.nStyle);
-    cs.lpszName = name.c_str();
-    cs.lpszClass = params.className.c_str();
-    cs.dwExStyle = params.nExStyle;
     if (!SendMessageA(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
         FinishDestroy(hwnd);
         return nullptr;
