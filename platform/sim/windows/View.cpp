@@ -1,5 +1,5 @@
 // The tests' view of the window system (sim/windows.h): what is on the screen, read under the
-// world lock from a settled world.
+// world lock from a settled world, or through the calls that read it on Windows.
 #include "platform/sim/windows/WindowSystem.h"
 
 using sim::Lock;
@@ -23,14 +23,7 @@ HWND sim::FindTopLevel(const std::string& caption)
 
 HWND sim::Item(HWND hwndDialog, int nId)
 {
-    Lock lk = World::Get().Acquire();
-    Window* p = Find(lk, hwndDialog);
-    if (!p)
-        return nullptr;
-    for (HWND h : p->children)
-        if (Window* pChild = Find(lk, h); pChild && static_cast<int>(pChild->nId) == nId)
-            return h;
-    return nullptr;
+    return GetDlgItem(hwndDialog, nId);
 }
 
 std::string sim::Text(HWND hwnd)
@@ -42,29 +35,22 @@ std::string sim::Text(HWND hwnd)
 
 bool sim::Exists(HWND hwnd)
 {
-    Lock lk = World::Get().Acquire();
-    return Find(lk, hwnd) != nullptr;
+    return IsWindow(hwnd);
 }
 
 bool sim::Visible(HWND hwnd)
 {
-    Lock lk = World::Get().Acquire();
-    Window* p = Find(lk, hwnd);
-    return p && IsShown(lk, *p);
+    return IsWindowVisible(hwnd);
 }
 
 bool sim::Enabled(HWND hwnd)
 {
-    Lock lk = World::Get().Acquire();
-    Window* p = Find(lk, hwnd);
-    return p && !(p->nStyle & WS_DISABLED);
+    return IsWindowEnabled(hwnd);
 }
 
 bool sim::Iconic(HWND hwnd)
 {
-    Lock lk = World::Get().Acquire();
-    Window* p = Find(lk, hwnd);
-    return p && p->bIconic;
+    return IsIconic(hwnd);
 }
 
 HWND sim::Foreground()
@@ -95,9 +81,7 @@ bool sim::Answers(HWND hwnd)
 
 HWND sim::Owner(HWND hwnd)
 {
-    Lock lk = World::Get().Acquire();
-    Window* p = Find(lk, hwnd);
-    return p ? p->hwndOwner : nullptr;
+    return GetWindow(hwnd, GW_OWNER);
 }
 
 HICON sim::WindowIcon(HWND hwnd, bool bBig)
