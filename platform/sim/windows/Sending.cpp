@@ -216,19 +216,11 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
             return p ? static_cast<LRESULT>(ToAnsi(p->text).size()) : 0;
         }
         case WM_SYSCOMMAND:
-            switch (wParam & 0xFFF0) {
-                case SC_CLOSE:
-                    SendMessageA(hwnd, WM_CLOSE, 0, 0);
-                    break;
-                case SC_MINIMIZE:
-                    ShowWindow(hwnd, SW_MINIMIZE);
-                    break;
-                case SC_RESTORE:
-                    ShowWindow(hwnd, SW_RESTORE);
-                    break;
-                default:
-                    break;
-            }
+            // The caption's buttons; the system menu's other commands are not simulated.
+            if ((wParam & 0xFFF0) == SC_CLOSE)
+                SendMessageA(hwnd, WM_CLOSE, 0, 0);
+            else if ((wParam & 0xFFF0) == SC_MINIMIZE || (wParam & 0xFFF0) == SC_RESTORE)
+                ShowWindow(hwnd, (wParam & 0xFFF0) == SC_MINIMIZE ? SW_MINIMIZE : SW_RESTORE);
             return 0;
         case WM_KEYF1: {
             // The system's word that F1 was pressed: the window with the focus asks for help.
