@@ -128,12 +128,7 @@ bool World::Block(Lock& lk, ThreadState& self, const std::function<bool()>& read
                 const uint64_t nNext =
                     m_events.empty() ? NO_DEADLINE : m_events.begin()->first.first;
                 if (nNext <= std::min(deadlineUs, nLimit)) {
-                    auto it = m_events.begin();
-                    m_nNowUs = std::max(m_nNowUs, it->first.first);
-                    std::function<void()> fn = std::move(it->second);
-                    m_eventTimes.erase(it->first.second);
-                    m_events.erase(it);
-                    fn();
+                    RunNextEvent();
                     continue;
                 }
                 if (deadlineUs <= nLimit) {
@@ -264,6 +259,16 @@ void World::HandleSent(Lock& lk, ThreadState& self)
     }
 }
 
+void World::RunNextEvent()
+{
+    auto it = m_events.begin();
+    m_nNowUs = std::max(m_nNowUs, it->first.first);
+    std::function<void()> fn = std::move(it->second);
+    m_eventTimes.erase(it->first.second);
+    m_events.erase(it);
+    fn();
+}
+
 void World::Cancel(uint64_t nEvent)
 {
     auto it = m_eventTimes.find(nEvent);
@@ -294,12 +299,7 @@ void World::AdvanceTo(Lock& lk, uint64_t targetUs)
 {
     Settle(lk);
     while (!m_events.empty() && m_events.begin()->first.first <= targetUs) {
-        auto it = m_events.begin();
-        m_nNowUs = std::max(m_nNowUs, it->first.first);
-        std::function<void()> fn = std::move(it->second);
-        m_eventTimes.erase(it->first.second);
-        m_events.erase(it);
-        fn();
+        RunNextEvent();
         Settle(lk);
     }
     m_nNowUs = std::max(m_nNowUs, targetUs);

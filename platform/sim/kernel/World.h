@@ -166,6 +166,8 @@ public:
 private:
     World() = default;
     void NoteBlocked();
+    // The clock moves to the first event, which runs (with the lock held).
+    void RunNextEvent();
 
     std::mutex m_mutex;
     std::condition_variable m_idle;

