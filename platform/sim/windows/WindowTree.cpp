@@ -89,8 +89,6 @@ HWND WINAPI GetWindow(HWND hwnd, UINT nCommand)
     Window* pParent = Find(lk, p->hwndParent);
     const std::vector<HWND>& siblings = pParent ? pParent->children : s.topLevel;
     auto it = std::find(siblings.begin(), siblings.end(), hwnd);
-    if (it == siblings.end())
-        return nullptr;
     switch (nCommand) {
         case GW_HWNDNEXT:
             return it + 1 == siblings.end() ? nullptr : *(it + 1);
@@ -111,14 +109,10 @@ HWND WINAPI FindWindowA(LPCSTR pszClass, LPCSTR pszTitle)
 {
     Lock lk = World::Get().Acquire();
     for (HWND h : S(lk).topLevel) {
-        Window* p = Find(lk, h);
-        if (!p)
-            continue;
-        if (pszClass && !IS_INTRESOURCE(pszClass) && !SameClassName(p->pClass->name, pszClass))
-            continue;
-        if (pszTitle && p->text != FromAnsi(pszTitle))
-            continue;
-        return h;
+        const Window* p = Find(lk, h);
+        if ((!pszClass || IS_INTRESOURCE(pszClass) || SameClassName(p->pClass->name, pszClass)) &&
+            (!pszTitle || p->text == FromAnsi(pszTitle)))
+            return h;
     }
     return nullptr;
 }
