@@ -147,5 +147,5 @@ sim::IconInfo sim::IconOf(HICON hIcon)
     auto it = s.icons.find(hIcon);
     if (it == s.icons.end())
         return IconInfo{};
-    return IconInfo{it->second.cx, it->second.cy, it->second.source};
+    return IconInfo{it->second.source};
 }
