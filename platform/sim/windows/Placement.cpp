@@ -1,6 +1,7 @@
 // Where a window is and whether it shows: moving and hiding it (SetWindowPos), showing,
 // minimising and restoring it (ShowWindow), and the activation that follows. Sizes and the
-// z-order stay as the window was made: nothing asks to change them.
+// z-order stay as the window was made: nothing asks to change them. A minimised window has no
+// client area and keeps its place (Windows puts it off the screen; nothing asks where).
 #include "platform/sim/windows/WindowSystem.h"
 
 #include <string>
@@ -67,22 +68,13 @@ BOOL WINAPI ShowWindow(HWND hwnd, INT nCommand)
         bTop = !p->hwndParent;
         switch (nCommand) {
             case SW_MINIMIZE:
-                if (!p->bIconic && bTop) {
-                    p->rectNormal = p->rect;
-                    const RECT in = Insets(p->nStyle, p->nExStyle);
-                    p->rect = RECT{MINIMISED_AT, MINIMISED_AT, MINIMISED_AT + MINIMISED_CX,
-                                   MINIMISED_AT + in.top + in.bottom};
-                    p->bIconic = true;
-                    p->nStyle |= WS_MINIMIZE;
-                }
+                p->bIconic = bTop;
+                p->nStyle |= bTop ? WS_MINIMIZE : 0;
                 break;
             case SW_SHOWNORMAL:
             case SW_RESTORE:
-                if (p->bIconic) {
-                    p->rect = p->rectNormal;
-                    p->bIconic = false;
-                    p->nStyle &= ~WS_MINIMIZE;
-                }
+                p->bIconic = false;
+                p->nStyle &= ~WS_MINIMIZE;
                 break;
             case SW_SHOW:
                 break;

@@ -46,6 +46,8 @@ BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT pRect)
     Window* p = FindOrFail(lk, hwnd);
     if (!p)
         return FALSE;
+    if (p->bIconic)
+        World::Get().Misuse("GetWindowRect of a minimised window, whose place is not simulated");
     *pRect = ScreenRect(lk, *p);
     return TRUE;
 }

@@ -81,7 +81,6 @@ struct Window
     std::u16string text;
     int nTextOrdinal = -1;  // a template text given as a resource ordinal
     RECT rect{};            // in the parent's client coordinates, or the screen's
-    RECT rectNormal{};      // the rectangle to restore from a minimised state
     bool bIconic = false;
     Life life = Life::Creating;
     bool bNeedPaint = false;
@@ -187,13 +186,10 @@ bool IsShown(Lock& lk, const Window& w);   // itself and every parent visible
 bool IsUsable(Lock& lk, const Window& w);  // itself and every parent enabled
 
 // ---- geometry (lock held)
-// The simulated display: its size, the height of a caption, and where and how wide a minimised
-// window is.
+// The simulated display: its size and the height of a caption.
 constexpr int SCREEN_CX = 1280;
 constexpr int SCREEN_CY = 1024;
 constexpr int CAPTION = 19;
-constexpr int MINIMISED_CX = 160;
-constexpr int MINIMISED_AT = -32000;
 RECT Insets(LONG nStyle, LONG nExStyle);
 POINT ClientOrigin(Lock& lk, const Window& w);
 RECT ClientRectOf(const Window& w);
