@@ -24,6 +24,9 @@ HWND SetFocusInternal(HWND hwnd)
             if (p->nThread != nThread || !IsUsable(lk, *p))
                 return nullptr;
             hwndTop = TopLevelOf(lk, hwnd);
+            // A minimised window's controls take no focus, as a disabled one's do not.
+            if (Find(lk, hwndTop)->bIconic)
+                return nullptr;
             if (s.active[nThread] == hwndTop)
                 hwndTop = nullptr;
         }

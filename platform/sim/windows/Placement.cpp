@@ -20,7 +20,6 @@ constexpr UINT SIMULATED_SWP =
 
 BOOL WINAPI SetWindowPos(HWND hwnd, HWND, INT x, INT y, INT cx, INT cy, UINT nFlags)
 {
-    bool bHidden = false;
     bool bWasActive = false;
     bool bHadFocus = false;
     {
@@ -36,8 +35,7 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND, INT x, INT y, INT cx, INT cy, UINT nFl
                      " or a new size, which are not simulated");
         if (!(nFlags & SWP_NOMOVE))
             OffsetRect(&r, x - r.left, y - r.top);
-        bHidden = (nFlags & SWP_HIDEWINDOW) && (p->nStyle & WS_VISIBLE);
-        if (!bHidden)
+        if (!(nFlags & SWP_HIDEWINDOW) || !(p->nStyle & WS_VISIBLE))
             return TRUE;
         p->nStyle &= ~WS_VISIBLE;
         State& s = S(lk);
