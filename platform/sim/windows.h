@@ -96,8 +96,6 @@ std::vector<DrawIconRecord> DrawnIcons();
 
 struct IconInfo
 {
-    int cx = 0;
-    int cy = 0;
     std::string source;  // "resource 136" for a module icon
 };
 IconInfo IconOf(HICON hIcon);

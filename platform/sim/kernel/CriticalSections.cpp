@@ -9,7 +9,8 @@ using sim::World;
 
 namespace {
 
-struct LockState {
+struct LockState
+{
     DWORD nOwner = 0;
     int nRecursion = 0;
     sim::WaitList waiters;
@@ -66,8 +67,9 @@ void WINAPI EnterCriticalSection(CRITICAL_SECTION* pcs)
     Lock lk = w.Acquire();
     LockState& ls = Find(w, pcs, "EnterCriticalSection");
     const DWORD nSelf = w.Current(lk).nId;
-    w.Block(lk, w.Current(lk), [&] { return ls.nOwner == 0 || ls.nOwner == nSelf; },
-            sim::NO_DEADLINE, &ls.waiters, "EnterCriticalSection");
+    w.Block(
+        lk, w.Current(lk), [&] { return ls.nOwner == 0 || ls.nOwner == nSelf; }, sim::NO_DEADLINE,
+        &ls.waiters, "EnterCriticalSection");
     ls.nOwner = nSelf;
     ++ls.nRecursion;
 }

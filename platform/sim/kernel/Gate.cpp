@@ -50,8 +50,7 @@ void Gate::Open()
 
 int Gate::Waiting() const
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     return m_pState->nWaiting;
 }
 

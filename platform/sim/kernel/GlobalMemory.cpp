@@ -11,11 +11,11 @@ using sim::World;
 
 namespace {
 
-struct Block {
+struct Block
+{
     void* p = nullptr;
     size_t nSize = 0;
     int nLocks = 0;
-    UINT nFlags = 0;
 };
 
 std::unordered_map<HGLOBAL, Block>& Blocks()
@@ -38,7 +38,6 @@ HGLOBAL WINAPI GlobalAlloc(UINT nFlags, SIZE_T nBytes)
     }
     Block b;
     b.nSize = nBytes;
-    b.nFlags = nFlags;
     b.p = std::malloc(nBytes ? nBytes : 1);
     if (!b.p) {
         sim::SetError(lk, ERROR_NOT_ENOUGH_MEMORY);
@@ -94,8 +93,7 @@ BOOL WINAPI GlobalUnlock(HGLOBAL h)
 
 SIZE_T WINAPI GlobalSize(HGLOBAL h)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     auto it = Blocks().find(h);
     return it == Blocks().end() ? 0 : it->second.nSize;
 }
@@ -103,8 +101,7 @@ SIZE_T WINAPI GlobalSize(HGLOBAL h)
 // The handle of a block from its address, as a locked moveable block's owner finds it again.
 HGLOBAL WINAPI GlobalHandle(LPCVOID p)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     for (const auto& [h, b] : Blocks())
         if (b.p == p)
             return h;

@@ -17,13 +17,6 @@ bool InRange(UINT nMessage, UINT nMin, UINT nMax)
     return (nMin == 0 && nMax == 0) || (nMin <= nMessage && nMessage <= nMax);
 }
 
-// The program reads every message of its thread: a filter by window is not simulated.
-void CheckNoWindowFilter(World& w, HWND hwnd, const char* pszCall)
-{
-    if (hwnd)
-        w.Misuse(std::string(pszCall) + " with a window filter, which is not simulated");
-}
-
 // Takes (or, without PM_REMOVE, copies) the next message that passes the filters, in the
 // order Windows gives them: posted messages, then WM_QUIT, then what the queue makes up.
 bool NextMessage(World& w, ThreadState& self, UINT nMin, UINT nMax, UINT nRemove, MSG* pMsg)
@@ -45,7 +38,7 @@ bool NextMessage(World& w, ThreadState& self, UINT nMin, UINT nMax, UINT nRemove
             self.bQuitPending = false;
         return true;
     }
-    return w.m_pfnSynthesize && w.m_pfnSynthesize(self, nullptr, nMin, nMax, nRemove, pMsg);
+    return w.m_pfnSynthesize && w.m_pfnSynthesize(self, nMin, nMax, nRemove, pMsg);
 }
 
 }  // namespace
@@ -81,7 +74,8 @@ BOOL WINAPI GetMessageA(LPMSG pMsg, HWND hwnd, UINT nMin, UINT nMax)
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
-    CheckNoWindowFilter(w, hwnd, "GetMessageA");
+    if (hwnd)  // the program reads every message of its thread
+        w.Misuse("GetMessageA with a window filter, which is not simulated");
     ThreadState& self = w.Current(lk);
     self.bHasQueue = true;
     for (;;) {
@@ -112,7 +106,8 @@ BOOL WINAPI PeekMessageA(LPMSG pMsg, HWND hwnd, UINT nMin, UINT nMax, UINT nRemo
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
-    CheckNoWindowFilter(w, hwnd, "PeekMessageA");
+    if (hwnd)
+        w.Misuse("PeekMessageA with a window filter, which is not simulated");
     ThreadState& self = w.Current(lk);
     self.bHasQueue = true;
     w.HandleSent(lk, self);

@@ -8,14 +8,6 @@ using sim::World;
 namespace {
 
 const HANDLE PSEUDO_CURRENT_PROCESS = reinterpret_cast<HANDLE>(~uintptr_t(0));
-const HANDLE PSEUDO_CURRENT_THREAD = reinterpret_cast<HANDLE>(~uintptr_t(1));
-
-std::shared_ptr<KernelObject> ObjectOf(World& w, Lock& lk, HANDLE h)
-{
-    if (h == PSEUDO_CURRENT_THREAD)
-        return w.ObjectOfThread(w.Current(lk));
-    return w.FindHandle(h);
-}
 
 }  // namespace
 
@@ -34,8 +26,7 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE
         "thread",
         [pfnStart, pParam, pObject] {
             const DWORD nExit = pfnStart(pParam);
-            World& world = World::Get();
-            Lock lock = world.Acquire();
+            Lock lock = World::Get().Acquire();
             pObject->nExitCode = nExit;
         },
         pObject, (nFlags & CREATE_SUSPENDED) != 0);
@@ -48,7 +39,7 @@ DWORD WINAPI ResumeThread(HANDLE hThread)
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
-    auto p = ObjectOf(w, lk, hThread);
+    auto p = w.FindHandle(hThread);
     if (!p || p->kind != KernelObject::Kind::Thread || !p->pThread) {
         sim::SetError(lk, ERROR_INVALID_HANDLE);
         return DWORD(-1);
@@ -62,7 +53,7 @@ BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD pnCode)
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
-    auto p = ObjectOf(w, lk, hThread);
+    auto p = w.FindHandle(hThread);
     if (!p || p->kind != KernelObject::Kind::Thread) {
         sim::SetError(lk, ERROR_INVALID_HANDLE);
         return FALSE;
@@ -77,7 +68,7 @@ BOOL WINAPI SetThreadPriority(HANDLE hThread, INT)
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
-    auto p = ObjectOf(w, lk, hThread);
+    auto p = w.FindHandle(hThread);
     if (!p || p->kind != KernelObject::Kind::Thread) {
         sim::SetError(lk, ERROR_INVALID_HANDLE);
         return FALSE;
@@ -106,8 +97,7 @@ DWORD WINAPI GetLastError(void)
 
 void WINAPI SetLastError(DWORD nError)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     sim::SetError(lk, nError);
 }
 
@@ -115,8 +105,6 @@ BOOL WINAPI CloseHandle(HANDLE h)
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
-    if (h == PSEUDO_CURRENT_THREAD || h == PSEUDO_CURRENT_PROCESS)
-        return TRUE;
     if (!w.CloseHandle(h)) {
         w.Misuse("CloseHandle of a handle that is not open (closed twice?)");
         sim::SetError(lk, ERROR_INVALID_HANDLE);
@@ -139,7 +127,7 @@ BOOL WINAPI DuplicateHandle(HANDLE hSourceProcess, HANDLE hSource, HANDLE hTarge
         sim::SetError(lk, ERROR_NOT_ENOUGH_MEMORY);
         return static_cast<BOOL>(*nResult);
     }
-    auto p = ObjectOf(w, lk, hSource);
+    auto p = w.FindHandle(hSource);
     if (!p) {
         sim::SetError(lk, ERROR_INVALID_HANDLE);
         return FALSE;
@@ -154,7 +142,7 @@ DWORD WINAPI WaitForSingleObject(HANDLE h, DWORD nMilliseconds)
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
-    auto p = ObjectOf(w, lk, h);
+    auto p = w.FindHandle(h);
     if (!p) {
         w.Misuse("WaitForSingleObject on a handle that is not open");
         sim::SetError(lk, ERROR_INVALID_HANDLE);
@@ -162,8 +150,9 @@ DWORD WINAPI WaitForSingleObject(HANDLE h, DWORD nMilliseconds)
     }
     const uint64_t deadline =
         nMilliseconds == INFINITE ? sim::NO_DEADLINE : w.Now() + uint64_t(nMilliseconds) * 1000;
-    if (!w.Block(lk, w.Current(lk), [&] { return p->bSignalled; }, deadline, &p->waiters,
-                 "WaitForSingleObject"))
+    if (!w.Block(
+            lk, w.Current(lk), [&] { return p->bSignalled; }, deadline, &p->waiters,
+            "WaitForSingleObject"))
         return WAIT_TIMEOUT;
     if (p->kind == KernelObject::Kind::Event && !p->bManualReset)
         p->bSignalled = false;
@@ -210,7 +199,8 @@ void WINAPI Sleep(DWORD nMilliseconds)
     const uint64_t deadline = nMilliseconds == INFINITE
                                   ? sim::NO_DEADLINE
                                   : w.NextTick(w.Now() + uint64_t(nMilliseconds) * 1000);
-    w.Block(lk, w.Current(lk), [] { return false; }, deadline, nullptr, "Sleep");
+    w.Block(
+        lk, w.Current(lk), [] { return false; }, deadline, nullptr, "Sleep");
 }
 
 DWORD WINAPI GetTickCount(void)

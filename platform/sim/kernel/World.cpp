@@ -67,7 +67,8 @@ std::shared_ptr<ThreadState> World::StartThread(std::string name, std::function<
         t_pSelf = p;
         {
             Lock lk = Acquire();
-            Block(lk, *p, [&] { return !p->bSuspended; }, NO_DEADLINE, nullptr, "ResumeThread");
+            Block(
+                lk, *p, [&] { return !p->bSuspended; }, NO_DEADLINE, nullptr, "ResumeThread");
         }
         body();
         Lock lk = Acquire();
@@ -124,14 +125,10 @@ bool World::Block(Lock& lk, ThreadState& self, const std::function<bool()>& read
                 break;
             }
             if (m_nRunning == 0) {
-                const uint64_t nNext = m_events.empty() ? NO_DEADLINE : m_events.begin()->first.first;
+                const uint64_t nNext =
+                    m_events.empty() ? NO_DEADLINE : m_events.begin()->first.first;
                 if (nNext <= std::min(deadlineUs, nLimit)) {
-                    auto it = m_events.begin();
-                    m_nNowUs = std::max(m_nNowUs, it->first.first);
-                    std::function<void()> fn = std::move(it->second);
-                    m_eventTimes.erase(it->first.second);
-                    m_events.erase(it);
-                    fn();
+                    RunNextEvent();
                     continue;
                 }
                 if (deadlineUs <= nLimit) {
@@ -227,18 +224,6 @@ bool World::CloseHandle(HANDLE h)
     return true;
 }
 
-std::shared_ptr<KernelObject> World::ObjectOfThread(ThreadState& t)
-{
-    for (auto& [h, p] : m_handles)
-        if (p->kind == KernelObject::Kind::Thread && p->pThread.get() == &t)
-            return p;
-    // The test's own thread has no object until someone asks for one.
-    auto p = std::make_shared<KernelObject>();
-    p->kind = KernelObject::Kind::Thread;
-    p->pThread = m_threads[t.nId];
-    return p;
-}
-
 uint64_t World::Schedule(uint64_t atUs, std::function<void()> fn)
 {
     const uint64_t nId = m_nNextEvent++;
@@ -254,8 +239,9 @@ LRESULT World::SendToThread(Lock& lk, ThreadState& receiver, const MSG& msg)
     p->msg = msg;
     receiver.sent.push_back(p);
     Wake(receiver);
-    Block(lk, Current(lk), [&] { return p->bDone; }, NO_DEADLINE, &p->sender,
-          "a sent message to be handled");
+    Block(
+        lk, Current(lk), [&] { return p->bDone; }, NO_DEADLINE, &p->sender,
+        "a sent message to be handled");
     return p->nResult;
 }
 
@@ -271,6 +257,16 @@ void World::HandleSent(Lock& lk, ThreadState& self)
         p->bDone = true;
         WakeAll(p->sender);
     }
+}
+
+void World::RunNextEvent()
+{
+    auto it = m_events.begin();
+    m_nNowUs = std::max(m_nNowUs, it->first.first);
+    std::function<void()> fn = std::move(it->second);
+    m_eventTimes.erase(it->first.second);
+    m_events.erase(it);
+    fn();
 }
 
 void World::Cancel(uint64_t nEvent)
@@ -303,12 +299,7 @@ void World::AdvanceTo(Lock& lk, uint64_t targetUs)
 {
     Settle(lk);
     while (!m_events.empty() && m_events.begin()->first.first <= targetUs) {
-        auto it = m_events.begin();
-        m_nNowUs = std::max(m_nNowUs, it->first.first);
-        std::function<void()> fn = std::move(it->second);
-        m_eventTimes.erase(it->first.second);
-        m_events.erase(it);
-        fn();
+        RunNextEvent();
         Settle(lk);
     }
     m_nNowUs = std::max(m_nNowUs, targetUs);
@@ -370,9 +361,9 @@ std::string World::DescribeThreads() const
     std::string s;
     for (const auto& [nId, p] : m_threads) {
         char line[256];
-        std::snprintf(line, sizeof line, "  thread %lu %-16s %s%s\n", static_cast<unsigned long>(nId),
-                      p->name.c_str(), p->bBlocked ? "waits for " : "runs ",
-                      p->bBlocked ? p->pszWaitingFor : "");
+        std::snprintf(line, sizeof line, "  thread %lu %-16s %s%s\n",
+                      static_cast<unsigned long>(nId), p->name.c_str(),
+                      p->bBlocked ? "waits for " : "runs ", p->bBlocked ? p->pszWaitingFor : "");
         s += line;
     }
     return s;

@@ -111,7 +111,6 @@ public:
     HANDLE AddHandle(std::shared_ptr<KernelObject> pObject);
     std::shared_ptr<KernelObject> FindHandle(HANDLE h);
     bool CloseHandle(HANDLE h);
-    std::shared_ptr<KernelObject> ObjectOfThread(ThreadState& t);
 
     // ---- clock and events
     uint64_t Now() const { return m_nNowUs; }
@@ -150,7 +149,7 @@ public:
     void Reset(Lock& lk);
     // Messages that a queue makes up when it has nothing posted (WM_PAINT, WM_TIMER), given
     // by the window system. Called with the lock held.
-    bool (*m_pfnSynthesize)(ThreadState&, HWND, UINT, UINT, UINT, MSG*) = nullptr;
+    bool (*m_pfnSynthesize)(ThreadState&, UINT, UINT, UINT, MSG*) = nullptr;
     // Delivers a window message to its window procedure. Called without the lock.
     LRESULT (*m_pfnDispatch)(const MSG&) = nullptr;
     // Sends a window message to a window of another thread: it waits until that thread's next
@@ -167,6 +166,8 @@ public:
 private:
     World() = default;
     void NoteBlocked();
+    // The clock moves to the first event, which runs (with the lock held).
+    void RunNextEvent();
 
     std::mutex m_mutex;
     std::condition_variable m_idle;

@@ -1,20 +1,19 @@
 // The private profile functions, with Windows' rules for the file:
 // - a path is taken as it is, so ".\name" is relative to the current directory (a name
 //   without a folder, which lives in the Windows folder, and a drive are not simulated);
-// - the lists of sections and of keys (a null section or key) are not simulated;
+// - the lists of sections and of keys (a null section or key), and deleting a key or a section
+//   (a null value or key), are not simulated;
 // - a write creates the file and the section as needed, with "KEY=value" lines and CRLF line
 //   ends; an existing key is replaced in place, a new one is added at the end of its section;
-// - sections and keys match regardless of case (a double-byte character of code page 932 is
-//   compared whole, so its trail byte is never taken for a letter);
+// - sections and keys match regardless of case;
 // - a read trims blanks around the value and one pair of enclosing quotes; a missing key or
 //   file gives the default, with its trailing blanks removed.
 #include "platform/sim/kernel/World.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,29 +22,13 @@ using sim::World;
 
 namespace {
 
-bool IsLeadByte(unsigned char c)
-{
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
+// The program's sections and keys are ASCII.
 bool SameName(const std::string& a, const std::string& b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const unsigned char ca = static_cast<unsigned char>(a[i]);
-        const unsigned char cb = static_cast<unsigned char>(b[i]);
-        if (IsLeadByte(ca) && i + 1 < a.size()) {
-            if (ca != cb || a[i + 1] != b[i + 1])
-                return false;
-            ++i;
-            continue;
-        }
-        auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-        if (lower(ca) != lower(cb))
-            return false;
-    }
-    return true;
+    auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+               return lower(static_cast<unsigned char>(x)) == lower(static_cast<unsigned char>(y));
+           });
 }
 
 std::string Trim(const std::string& s)
@@ -69,7 +52,8 @@ std::string HostPath(World& w, const char* pszName)
 {
     std::string name(pszName);
     if ((name.size() >= 2 && name[1] == ':') || name.find_first_of("\\/") == std::string::npos) {
-        w.Misuse("the profile file \"" + name + "\": only a path relative to the current "
+        w.Misuse("the profile file \"" + name +
+                 "\": only a path relative to the current "
                  "directory is simulated");
         return "";
     }
@@ -79,7 +63,8 @@ std::string HostPath(World& w, const char* pszName)
     return name;
 }
 
-struct Profile {
+struct Profile
+{
     std::vector<std::string> lines;
 
     bool Load(const std::string& path)
@@ -191,7 +176,8 @@ INT WINAPI GetPrivateProfileStringA(LPCSTR pszSection, LPCSTR pszKey, LPCSTR psz
     const std::string path = HostPath(w, pszFile);
     const bool bLoaded = !path.empty() && profile.Load(path);
     if (!pszSection || !pszKey) {
-        w.Misuse("GetPrivateProfileStringA of the list of sections or keys, which is not simulated");
+        w.Misuse(
+            "GetPrivateProfileStringA of the list of sections or keys, which is not simulated");
         return CopyString("", pBuffer, nSize);
     }
     size_t header = 0, end = 0;
@@ -214,7 +200,10 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR pszSection, LPCSTR pszKey, LPCSTR 
         sim::SetError(lk, ERROR_ACCESS_DENIED);
         return static_cast<BOOL>(*nResult);
     }
-    if (!pszSection || !pszFile) {
+    if (!pszSection || !pszKey || !pszValue || !pszFile) {
+        w.Misuse(
+            "WritePrivateProfileStringA that deletes, or writes to win.ini, which is not "
+            "simulated");
         sim::SetError(lk, ERROR_INVALID_PARAMETER);
         return FALSE;
     }
@@ -226,32 +215,22 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR pszSection, LPCSTR pszKey, LPCSTR 
     Profile profile;
     profile.Load(path);
     size_t header = 0, end = 0;
-    const bool bSection = profile.FindSection(pszSection, &header, &end);
-    if (pszKey == nullptr) {  // delete the section
-        if (bSection)
-            profile.lines.erase(profile.lines.begin() + header, profile.lines.begin() + end);
+    if (!profile.FindSection(pszSection, &header, &end)) {
+        profile.lines.push_back(std::string("[") + pszSection + "]");
+        header = profile.lines.size() - 1;
+        end = profile.lines.size();
+    }
+    size_t line = 0;
+    std::string old;
+    const std::string entry = std::string(pszKey) + "=" + pszValue;
+    if (profile.FindKey(header, end, pszKey, &line, &old)) {
+        profile.lines[line] = entry;
     } else {
-        if (!bSection) {
-            if (pszValue == nullptr)
-                return TRUE;
-            profile.lines.push_back(std::string("[") + pszSection + "]");
-            header = profile.lines.size() - 1;
-            end = profile.lines.size();
-        }
-        size_t line = 0;
-        std::string old;
-        if (profile.FindKey(header, end, pszKey, &line, &old)) {
-            if (pszValue)
-                profile.lines[line] = std::string(pszKey) + "=" + pszValue;
-            else
-                profile.lines.erase(profile.lines.begin() + line);
-        } else if (pszValue) {
-            // After the section's last non-blank line.
-            size_t at = end;
-            while (at > header + 1 && Trim(profile.lines[at - 1]).empty())
-                --at;
-            profile.lines.insert(profile.lines.begin() + at, std::string(pszKey) + "=" + pszValue);
-        }
+        // After the section's last non-blank line.
+        size_t at = end;
+        while (at > header + 1 && Trim(profile.lines[at - 1]).empty())
+            --at;
+        profile.lines.insert(profile.lines.begin() + at, entry);
     }
     if (!profile.Save(path)) {
         sim::SetError(lk, errno == ENOENT ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);

@@ -30,8 +30,8 @@ HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR pszVerb, LPCSTR pszFile, LPCSTR
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
-    Calls().push_back({hwnd, Text(pszVerb), Text(pszFile), Text(pszParameters),
-                       Text(pszDirectory), nShow});
+    Calls().push_back(
+        {hwnd, Text(pszVerb), Text(pszFile), Text(pszParameters), Text(pszDirectory), nShow});
     // Above 32 is success; a fault gives one of the small error codes (SE_ERR_NOASSOC ...).
     const long long nResult = w.TakeFault("ShellExecuteA").value_or(42);
     return reinterpret_cast<HINSTANCE>(static_cast<intptr_t>(nResult));
@@ -41,8 +41,7 @@ namespace sim {
 
 std::vector<ShellCall> ShellCalls()
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     return Calls();
 }
 

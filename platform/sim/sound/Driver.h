@@ -88,6 +88,9 @@ struct Room
 // they send while a test holds the call.
 bool BeginCall(Lock& lk, const char* pszCall, bool bSends = false);
 
+// A call on an open device: BeginCall, a fault injected into it, and the device's stream.
+MMRESULT DeviceCall(const char* pszCall, void* hDevice, bool bInput, Lock& lk, Stream*& pStream,
+                    bool bSends = false);
 Stream* FindStream(void* hDevice, bool bInput);
 
 // Opens a stream (the open notice is delivered before this returns) or returns the reason.

@@ -96,6 +96,17 @@ bool BeginCall(Lock& lk, const char* pszCall, bool bSends)
     return true;
 }
 
+MMRESULT DeviceCall(const char* pszCall, void* hDevice, bool bInput, Lock& lk, Stream*& pStream,
+                    bool bSends)
+{
+    if (!BeginCall(lk, pszCall, bSends))
+        return MMSYSERR_ERROR;
+    if (auto nResult = World::Get().TakeFault(pszCall))
+        return static_cast<MMRESULT>(*nResult);
+    pStream = FindStream(hDevice, bInput);
+    return pStream ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
+}
+
 Stream* FindStream(void* hDevice, bool bInput)
 {
     Room& room = Room::Get();

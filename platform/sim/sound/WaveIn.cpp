@@ -42,17 +42,6 @@ void CaptureHead(Stream& s)
     ScheduleCapture(s);
 }
 
-MMRESULT Call(const char* pszCall, HWAVEIN h, Lock& lk, Stream*& pStream, bool bSends = false)
-{
-    World& w = World::Get();
-    if (!BeginCall(lk, pszCall, bSends))
-        return MMSYSERR_ERROR;
-    if (auto nResult = w.TakeFault(pszCall))
-        return static_cast<MMRESULT>(*nResult);
-    pStream = FindStream(h, true);
-    return pStream ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
-}
-
 }  // namespace
 
 // The head of the queue takes the frames from the first one not given to a buffer, or from the
@@ -94,7 +83,7 @@ UINT WINAPI waveInPrepareHeader(HWAVEIN h, WAVEHDR* pHdr, UINT nSize)
 {
     Lock lk = World::Get().Acquire();
     Stream* p;
-    if (MMRESULT r = Call("waveInPrepareHeader", h, lk, p))
+    if (MMRESULT r = DeviceCall("waveInPrepareHeader", h, true, lk, p))
         return r;
     return Prepare(pHdr, nSize);
 }
@@ -103,7 +92,7 @@ UINT WINAPI waveInUnprepareHeader(HWAVEIN h, WAVEHDR* pHdr, UINT nSize)
 {
     Lock lk = World::Get().Acquire();
     Stream* p;
-    if (MMRESULT r = Call("waveInUnprepareHeader", h, lk, p))
+    if (MMRESULT r = DeviceCall("waveInUnprepareHeader", h, true, lk, p))
         return r;
     return Unprepare(pHdr, nSize);
 }
@@ -112,7 +101,7 @@ UINT WINAPI waveInAddBuffer(HWAVEIN h, WAVEHDR* pHdr, UINT nSize)
 {
     Lock lk = World::Get().Acquire();
     Stream* p;
-    if (MMRESULT r = Call("waveInAddBuffer", h, lk, p))
+    if (MMRESULT r = DeviceCall("waveInAddBuffer", h, true, lk, p))
         return r;
     if (MMRESULT r = CheckHeader(pHdr, nSize))
         return r;
@@ -136,7 +125,7 @@ UINT WINAPI waveInStart(HWAVEIN h)
     World& w = World::Get();
     Lock lk = w.Acquire();
     Stream* p;
-    if (MMRESULT r = Call("waveInStart", h, lk, p))
+    if (MMRESULT r = DeviceCall("waveInStart", h, true, lk, p))
         return r;
     if (!p->bRunning) {
         p->bRunning = true;
@@ -153,7 +142,7 @@ UINT WINAPI waveInReset(HWAVEIN h)
     World& w = World::Get();
     Lock lk = w.Acquire();
     Stream* p;
-    if (MMRESULT r = Call("waveInReset", h, lk, p))
+    if (MMRESULT r = DeviceCall("waveInReset", h, true, lk, p))
         return r;
     if (p->nEvent) {
         w.Cancel(p->nEvent);
@@ -180,7 +169,7 @@ UINT WINAPI waveInClose(HWAVEIN h)
 {
     Lock lk = World::Get().Acquire();
     Stream* p;
-    if (MMRESULT r = Call("waveInClose", h, lk, p, true))
+    if (MMRESULT r = DeviceCall("waveInClose", h, true, lk, p, true))
         return r;
     if (!p->queue.empty())
         return WAVERR_STILLPLAYING;

@@ -48,17 +48,6 @@ void PlayHead(Stream& s)
         SchedulePlayback(s);
 }
 
-MMRESULT Call(const char* pszCall, HWAVEOUT h, Lock& lk, Stream*& pStream, bool bSends = false)
-{
-    World& w = World::Get();
-    if (!BeginCall(lk, pszCall, bSends))
-        return MMSYSERR_ERROR;
-    if (auto nResult = w.TakeFault(pszCall))
-        return static_cast<MMRESULT>(*nResult);
-    pStream = FindStream(h, false);
-    return pStream ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
-}
-
 }  // namespace
 
 void SchedulePlayback(Stream& s)
@@ -92,7 +81,7 @@ UINT WINAPI waveOutPrepareHeader(HWAVEOUT h, WAVEHDR* pHdr, UINT nSize)
 {
     Lock lk = World::Get().Acquire();
     Stream* p;
-    if (MMRESULT r = Call("waveOutPrepareHeader", h, lk, p))
+    if (MMRESULT r = DeviceCall("waveOutPrepareHeader", h, false, lk, p))
         return r;
     return Prepare(pHdr, nSize);
 }
@@ -101,7 +90,7 @@ UINT WINAPI waveOutUnprepareHeader(HWAVEOUT h, WAVEHDR* pHdr, UINT nSize)
 {
     Lock lk = World::Get().Acquire();
     Stream* p;
-    if (MMRESULT r = Call("waveOutUnprepareHeader", h, lk, p))
+    if (MMRESULT r = DeviceCall("waveOutUnprepareHeader", h, false, lk, p))
         return r;
     return Unprepare(pHdr, nSize);
 }
@@ -111,7 +100,7 @@ UINT WINAPI waveOutWrite(HWAVEOUT h, WAVEHDR* pHdr, UINT nSize)
     World& w = World::Get();
     Lock lk = w.Acquire();
     Stream* p;
-    if (MMRESULT r = Call("waveOutWrite", h, lk, p))
+    if (MMRESULT r = DeviceCall("waveOutWrite", h, false, lk, p))
         return r;
     if (MMRESULT r = CheckHeader(pHdr, nSize))
         return r;
@@ -140,7 +129,7 @@ UINT WINAPI waveOutReset(HWAVEOUT h)
     World& w = World::Get();
     Lock lk = w.Acquire();
     Stream* p;
-    if (MMRESULT r = Call("waveOutReset", h, lk, p))
+    if (MMRESULT r = DeviceCall("waveOutReset", h, false, lk, p))
         return r;
     if (p->nEvent) {
         w.Cancel(p->nEvent);
@@ -166,7 +155,7 @@ UINT WINAPI waveOutClose(HWAVEOUT h)
 {
     Lock lk = World::Get().Acquire();
     Stream* p;
-    if (MMRESULT r = Call("waveOutClose", h, lk, p, true))
+    if (MMRESULT r = DeviceCall("waveOutClose", h, false, lk, p, true))
         return r;
     if (!p->queue.empty())
         return WAVERR_STILLPLAYING;

@@ -1,4 +1,4 @@
-// Enabling and disabling a window: a disabled window loses the focus and the mouse.
+// Enabling and disabling a window: a disabled window loses the focus.
 #include "platform/sim/windows/WindowSystem.h"
 
 using sim::Lock;
@@ -9,8 +9,7 @@ using namespace sim::win;
 
 BOOL WINAPI IsWindowEnabled(HWND hwnd)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     Window* p = Find(lk, hwnd);
     return p && !(p->nStyle & WS_DISABLED);
 }
@@ -18,36 +17,20 @@ BOOL WINAPI IsWindowEnabled(HWND hwnd)
 BOOL WINAPI EnableWindow(HWND hwnd, BOOL bEnable)
 {
     bool bWasDisabled = false;
+    bool bLosesFocus = false;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         Window* p = FindOrFail(lk, hwnd);
         if (!p)
             return FALSE;
         bWasDisabled = (p->nStyle & WS_DISABLED) != 0;
         if (bWasDisabled == !bEnable)
             return bWasDisabled;
-    }
-    if (!bEnable)
-        SendMessageA(hwnd, WM_CANCELMODE, 0, 0);
-    bool bLosesFocus = false;
-    {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
-        Window* p = Find(lk, hwnd);
-        if (!p)
-            return bWasDisabled;
-        State& s = S(lk);
-        if (bEnable) {
-            p->nStyle &= ~WS_DISABLED;
-        } else {
-            p->nStyle |= WS_DISABLED;
-            // A disabled window cannot keep the focus.
-            const DWORD nThread = CurrentThread(lk);
-            const HWND hwndFocus = s.focus[nThread];
-            bLosesFocus = hwndFocus && (hwndFocus == hwnd || IsDescendant(lk, hwnd, hwndFocus));
-        }
-        Invalidate(lk, *p, true, false);
+        p->nStyle ^= WS_DISABLED;
+        // A disabled window cannot keep the focus.
+        const HWND hwndFocus = S(lk).focus[CurrentThread(lk)];
+        bLosesFocus =
+            !bEnable && hwndFocus && (hwndFocus == hwnd || IsDescendant(lk, hwnd, hwndFocus));
     }
     if (bLosesFocus)
         SetFocusInternal(nullptr);

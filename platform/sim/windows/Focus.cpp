@@ -2,49 +2,17 @@
 // message queue.
 #include "platform/sim/windows/WindowSystem.h"
 
-#include <algorithm>
-
 using sim::Lock;
 using sim::SetError;
 using sim::World;
 
 namespace sim::win {
 
-namespace {
-
-// The active window comes to the top, with the windows it owns above it.
-void BringToTop(Lock& lk, HWND hwnd)
-{
-    State& s = S(lk);
-    auto& v = s.topLevel;
-    v.erase(std::remove(v.begin(), v.end(), hwnd), v.end());
-    v.insert(v.begin(), hwnd);
-    std::vector<HWND> owned;
-    for (HWND h : v)
-        if (Window* p = Find(lk, h); p && p->hwndOwner == hwnd)
-            owned.push_back(h);
-    for (auto it = owned.rbegin(); it != owned.rend(); ++it) {
-        v.erase(std::remove(v.begin(), v.end(), *it), v.end());
-        v.insert(v.begin(), *it);
-    }
-}
-
-bool CanBeActive(const Window& w, DWORD nThread)
-{
-    return w.nThread == nThread && !w.hwndParent && (w.nStyle & WS_VISIBLE) &&
-           !(w.nStyle & WS_DISABLED) && !w.bIconic &&
-           !(w.pClass->pfnTransparent && w.pClass->pfnTransparent(w.nStyle)) &&
-           w.life == Life::Alive;
-}
-
-}  // namespace
-
 HWND SetFocusInternal(HWND hwnd)
 {
     HWND hwndTop = nullptr;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         State& s = S(lk);
         const DWORD nThread = CurrentThread(lk);
         if (s.focus[nThread] == hwnd)
@@ -56,7 +24,8 @@ HWND SetFocusInternal(HWND hwnd)
             if (p->nThread != nThread || !IsUsable(lk, *p))
                 return nullptr;
             hwndTop = TopLevelOf(lk, hwnd);
-            if (Window* pTop = Find(lk, hwndTop); pTop && pTop->bIconic)
+            // A minimised window's controls take no focus, as a disabled one's do not.
+            if (Find(lk, hwndTop)->bIconic)
                 return nullptr;
             if (s.active[nThread] == hwndTop)
                 hwndTop = nullptr;
@@ -67,8 +36,7 @@ HWND SetFocusInternal(HWND hwnd)
 
     HWND hwndOld = nullptr;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         State& s = S(lk);
         const DWORD nThread = CurrentThread(lk);
         hwndOld = s.focus[nThread];
@@ -96,22 +64,15 @@ void ActivateOther(HWND hwndLeaving)
 {
     HWND hwndNext = nullptr;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         State& s = S(lk);
         const DWORD nThread = CurrentThread(lk);
         Window* pLeaving = Find(lk, hwndLeaving);
-        if (Window* pOwner = pLeaving ? Find(lk, pLeaving->hwndOwner) : nullptr;
-            pOwner && CanBeActive(*pOwner, nThread))
+        Window* pOwner = pLeaving ? Find(lk, pLeaving->hwndOwner) : nullptr;
+        if (pOwner && pOwner->nThread == nThread && (pOwner->nStyle & WS_VISIBLE) &&
+            !(pOwner->nStyle & WS_DISABLED) && !pOwner->bIconic && pOwner->life == Life::Alive) {
             hwndNext = pOwner->hwnd;
-        for (HWND h : s.topLevel) {
-            if (hwndNext)
-                break;
-            Window* p = Find(lk, h);
-            if (p && h != hwndLeaving && CanBeActive(*p, nThread))
-                hwndNext = h;
-        }
-        if (!hwndNext) {
+        } else {
             if (s.active[nThread] == hwndLeaving)
                 s.active[nThread] = nullptr;
             if (s.hwndForeground == hwndLeaving)
@@ -138,8 +99,7 @@ HWND WINAPI SetFocus(HWND hwnd)
 
 HWND WINAPI GetFocus(void)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     return S(lk).focus[CurrentThread(lk)];
 }
 
@@ -147,8 +107,7 @@ HWND WINAPI SetActiveWindow(HWND hwnd)
 {
     HWND hwndOld = nullptr;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         State& s = S(lk);
         const DWORD nThread = CurrentThread(lk);
         hwndOld = s.active[nThread];
@@ -161,7 +120,6 @@ HWND WINAPI SetActiveWindow(HWND hwnd)
             if (p->nThread != nThread || (p->nStyle & WS_DISABLED))
                 return nullptr;
             hwnd = p->hwnd;
-            BringToTop(lk, hwnd);
             s.hwndForeground = hwnd;
         }
         if (hwndOld == hwnd)
@@ -176,14 +134,11 @@ HWND WINAPI SetActiveWindow(HWND hwnd)
     if (hwnd)
         SendMessageA(hwnd, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, IsIconic(hwnd)),
                      reinterpret_cast<LPARAM>(hwndOld));
-    else
-        SetFocusInternal(nullptr);
     return hwndOld;
 }
 
 HWND WINAPI GetActiveWindow(void)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     return S(lk).active[CurrentThread(lk)];
 }

@@ -1,10 +1,14 @@
-// Which window a point of the screen belongs to, and the cursor.
+// Which window a point belongs to, as the tooltip asks it when the mouse moves
+// (TTM_WINDOWFROMPOINT, which the program answers itself with ChildWindowFromPointEx), and the
+// cursor, where the mouse messages that a test posts say the mouse is.
 #include "platform/sim/windows/WindowSystem.h"
+
+#include <string>
 
 using sim::Lock;
 using sim::World;
 
-namespace sim::win {
+using namespace sim::win;
 
 namespace {
 
@@ -13,91 +17,56 @@ bool Transparent(const Window& w)
     return w.pClass->pfnTransparent && w.pClass->pfnTransparent(w.nStyle);
 }
 
-}  // namespace
-
-HWND HitTest(Lock& lk, POINT pt)
+// The topmost visible child under a point of the parent's client area that the mouse does not
+// pass through (bMouse) or any (not bMouse); nullptr for none.
+Window* ChildAt(Lock& lk, const Window& parent, POINT pt, bool bMouse)
 {
-    State& s = S(lk);
-    for (HWND hTop : s.topLevel) {
-        Window* p = Find(lk, hTop);
-        if (!p || !(p->nStyle & WS_VISIBLE) || Transparent(*p) || !PtInRect(&p->rect, pt))
-            continue;
-        // Down the children: a disabled child leaves the mouse to its parent, a transparent one
-        // to what lies under it.
-        for (;;) {
-            if (p->nStyle & WS_DISABLED)
-                return p->hwnd;
-            Window* pHit = nullptr;
-            for (HWND h : p->children) {
-                Window* pChild = Find(lk, h);
-                if (!pChild)
-                    continue;
-                const RECT rChild = ScreenRect(lk, *pChild);
-                if ((pChild->nStyle & WS_VISIBLE) && !Transparent(*pChild) &&
-                    PtInRect(&rChild, pt)) {
-                    pHit = pChild;
-                    break;
-                }
-            }
-            if (!pHit)
-                return p->hwnd;
-            if (pHit->nStyle & WS_DISABLED)
-                return p->hwnd;
-            p = pHit;
-        }
-    }
+    for (HWND h : parent.children)
+        if (Window* p = Find(lk, h);
+            p && (p->nStyle & WS_VISIBLE) && PtInRect(&p->rect, pt) && !(bMouse && Transparent(*p)))
+            return p;
     return nullptr;
 }
 
-}  // namespace sim::win
+}  // namespace
 
-using namespace sim::win;
-
+// The deepest window under the point: a disabled child leaves the mouse to its parent.
 HWND WINAPI WindowFromPoint(POINT pt)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    return HitTest(lk, pt);
+    Lock lk = World::Get().Acquire();
+    for (HWND hTop : S(lk).topLevel) {
+        Window* p = Find(lk, hTop);
+        if (!(p->nStyle & WS_VISIBLE) || Transparent(*p) || !PtInRect(&p->rect, pt))
+            continue;
+        for (;;) {
+            const POINT origin = ClientOrigin(lk, *p);
+            Window* pChild = ChildAt(lk, *p, POINT{pt.x - origin.x, pt.y - origin.y}, true);
+            if (!pChild || (pChild->nStyle & WS_DISABLED))
+                return p->hwnd;
+            p = pChild;
+        }
+    }
+    return nullptr;
 }
 
 HWND WINAPI ChildWindowFromPointEx(HWND hwndParent, POINT pt, UINT nFlags)
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
+    if (nFlags != CWP_SKIPINVISIBLE)
+        w.Misuse("ChildWindowFromPointEx with flags " + std::to_string(nFlags) +
+                 ", which are not simulated");
     Window* pParent = Find(lk, hwndParent);
-    if (!pParent)
-        return nullptr;
-    const RECT client = ClientRectOf(*pParent);
+    const RECT client = pParent ? ClientRectOf(*pParent) : RECT{};
     if (!PtInRect(&client, pt))
         return nullptr;
-    for (HWND h : pParent->children) {
-        Window* p = Find(lk, h);
-        if (!p)
-            continue;
-        if ((nFlags & CWP_SKIPINVISIBLE) && !(p->nStyle & WS_VISIBLE))
-            continue;
-        if ((nFlags & CWP_SKIPDISABLED) && (p->nStyle & WS_DISABLED))
-            continue;
-        if ((nFlags & CWP_SKIPTRANSPARENT) && (p->nExStyle & WS_EX_TRANSPARENT))
-            continue;
-        if (PtInRect(&p->rect, pt))
-            return h;
-    }
-    return hwndParent;
-}
-
-BOOL WINAPI GetCursorPos(LPPOINT pPoint)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    *pPoint = S(lk).cursor;
-    return TRUE;
+    Window* p = ChildAt(lk, *pParent, pt, false);
+    return p ? p->hwnd : hwndParent;
 }
 
 BOOL WINAPI SetCursorPos(INT x, INT y)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     S(lk).cursor = POINT{x, y};
     return TRUE;
 }

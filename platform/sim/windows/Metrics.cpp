@@ -12,23 +12,13 @@ using sim::World;
 
 namespace sim::win {
 
+// The frames of the program's windows: a dialog frame, a border, and a caption.
 RECT Insets(LONG nStyle, LONG nExStyle)
 {
-    int n = 0;
+    int n = (nStyle & WS_BORDER) ? 1 : 0;
     if ((nExStyle & WS_EX_DLGMODALFRAME) || (nStyle & WS_CAPTION) == WS_DLGFRAME)
         n = 3;
-    else if (nStyle & WS_THICKFRAME)
-        n = 4;
-    else if (nStyle & WS_BORDER)
-        n = 1;
-    if (nExStyle & WS_EX_CLIENTEDGE)
-        n += 2;
-    if (nExStyle & WS_EX_STATICEDGE)
-        n += 1;
-    int nTop = n;
-    if ((nStyle & WS_CAPTION) == WS_CAPTION)
-        nTop += (nExStyle & WS_EX_TOOLWINDOW) ? 15 : CAPTION;
-    return RECT{n, nTop, n, n};
+    return RECT{n, (nStyle & WS_CAPTION) == WS_CAPTION ? n + CAPTION : n, n, n};
 }
 
 }  // namespace sim::win
@@ -39,21 +29,11 @@ INT WINAPI GetSystemMetrics(INT nIndex)
 {
     switch (nIndex) {
         case SM_CXSCREEN:
-        case SM_CXVIRTUALSCREEN:
-        case SM_CXFULLSCREEN:
             return SCREEN_CX;
         case SM_CYSCREEN:
-        case SM_CYVIRTUALSCREEN:
             return SCREEN_CY;
-        case SM_CXVSCROLL:
-        case SM_CYHSCROLL:
-        case SM_CYVSCROLL:
-        case SM_CXHSCROLL:
-            return 16;
         case SM_CXICON:
         case SM_CYICON:
-        case SM_CXCURSOR:
-        case SM_CYCURSOR:
             return 32;
         default: {
             World& w = World::Get();
@@ -66,11 +46,14 @@ INT WINAPI GetSystemMetrics(INT nIndex)
 
 BOOL WINAPI SystemParametersInfoA(UINT nAction, UINT, PVOID pParam, UINT)
 {
-    if (nAction == SPI_GETWORKAREA && pParam) {
-        *static_cast<RECT*>(pParam) = RECT{0, 0, SCREEN_CX, SCREEN_CY};
-        return TRUE;
+    if (nAction != SPI_GETWORKAREA) {
+        World& w = World::Get();
+        Lock lk = w.Acquire();
+        w.Misuse("SystemParametersInfoA(" + std::to_string(nAction) + "), which is not simulated");
+        return FALSE;
     }
-    return FALSE;
+    *static_cast<RECT*>(pParam) = RECT{0, 0, SCREEN_CX, SCREEN_CY};
+    return TRUE;
 }
 
 BOOL WINAPI AdjustWindowRectEx(LPRECT pRect, DWORD nStyle, BOOL, DWORD nExStyle)

@@ -1,6 +1,6 @@
 // Painting and the little of GDI that windows use: update regions (one flag per window, the
-// whole window), WM_PAINT made up by the queue, device contexts, and icons drawn, which are
-// recorded for tests to read.
+// whole window), WM_PAINT made up by the queue, the device contexts of BeginPaint, and icons
+// drawn, which are recorded for tests to read.
 #include "platform/sim/windows/WindowSystem.h"
 
 using sim::Lock;
@@ -12,23 +12,14 @@ namespace sim::win {
 
 namespace {
 
-bool Paintable(Lock& lk, const Window& w, DWORD nThread, HWND hwndFilter)
-{
-    if (!w.bNeedPaint || w.nThread != nThread || w.life == Life::Destroying || !IsShown(lk, w))
-        return false;
-    return !hwndFilter || w.hwnd == hwndFilter || IsDescendant(lk, hwndFilter, w.hwnd);
-}
-
-// Parents before their children, top-level windows in z-order.
-HWND FirstToPaint(Lock& lk, HWND hwnd, DWORD nThread, HWND hwndFilter)
+// The first window of the thread to paint, parents before their children.
+HWND FirstToPaint(Lock& lk, HWND hwnd, DWORD nThread)
 {
     Window* p = Find(lk, hwnd);
-    if (!p)
-        return nullptr;
-    if (Paintable(lk, *p, nThread, hwndFilter))
+    if (p->bNeedPaint && p->nThread == nThread && p->life != Life::Destroying && IsShown(lk, *p))
         return hwnd;
     for (HWND h : p->children)
-        if (HWND hFound = FirstToPaint(lk, h, nThread, hwndFilter))
+        if (HWND hFound = FirstToPaint(lk, h, nThread))
             return hFound;
     return nullptr;
 }
@@ -48,10 +39,10 @@ void Invalidate(Lock& lk, Window& w, bool bErase, bool bChildren)
         world.Wake(*pThread);
 }
 
-bool SynthesizePaint(Lock& lk, ThreadState& self, HWND hwndFilter, UINT, UINT, MSG* pMsg)
+bool SynthesizePaint(Lock& lk, ThreadState& self, MSG* pMsg)
 {
     for (HWND hTop : S(lk).topLevel) {
-        if (HWND h = FirstToPaint(lk, hTop, self.nId, hwndFilter)) {
+        if (HWND h = FirstToPaint(lk, hTop, self.nId)) {
             *pMsg = MSG{};
             pMsg->hwnd = h;
             pMsg->message = WM_PAINT;
@@ -71,15 +62,14 @@ HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT pPaint)
     HDC hdc = nullptr;
     bool bErase = false;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         Window* p = FindOrFail(lk, hwnd);
         if (!p)
             return nullptr;
         State& s = S(lk);
         hdc = reinterpret_cast<HDC>(s.nNextDc);
         s.nNextDc += 4;
-        s.dcs[hdc] = DeviceContext{hwnd, true};
+        s.dcs[hdc] = hwnd;
         bErase = p->bErase;
         p->bErase = false;
         p->bNeedPaint = false;
@@ -102,13 +92,7 @@ BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT* pPaint)
 
 BOOL WINAPI InvalidateRect(HWND hwnd, const RECT*, BOOL bErase)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    if (!hwnd) {
-        for (auto& [h, p] : S(lk).windows)
-            Invalidate(lk, *p, bErase != FALSE, false);
-        return TRUE;
-    }
+    Lock lk = World::Get().Acquire();
     Window* p = FindOrFail(lk, hwnd);
     if (!p)
         return FALSE;
@@ -118,8 +102,7 @@ BOOL WINAPI InvalidateRect(HWND hwnd, const RECT*, BOOL bErase)
 
 BOOL WINAPI GetUpdateRect(HWND hwnd, LPRECT pRect, BOOL)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     Window* p = Find(lk, hwnd);
     if (!p)
         return FALSE;
@@ -130,23 +113,22 @@ BOOL WINAPI GetUpdateRect(HWND hwnd, LPRECT pRect, BOOL)
 
 BOOL WINAPI DrawIcon(HDC hdc, INT x, INT y, HICON hIcon)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     State& s = S(lk);
     auto it = s.dcs.find(hdc);
     if (it == s.dcs.end() || !s.icons.count(hIcon)) {
         SetError(lk, ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    s.drawnIcons.push_back(sim::DrawIconRecord{it->second.hwnd, x, y, hIcon, it->second.bPaint});
+    // Every device context is one of BeginPaint.
+    s.drawnIcons.push_back(sim::DrawIconRecord{it->second, x, y, hIcon, true});
     return TRUE;
 }
 
 HFONT WINAPI CreateFontIndirectA(const LOGFONTA*)
 {
     static uintptr_t nNext = 0x60000;
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     nNext += 4;
     return reinterpret_cast<HFONT>(nNext);
 }

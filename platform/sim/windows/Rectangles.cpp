@@ -10,7 +10,7 @@ using sim::World;
 
 namespace sim::win {
 
-RECT ScreenRect(Lock& lk, const Window& w)
+static RECT ScreenRect(Lock& lk, const Window& w)
 {
     RECT r = w.rect;
     if (Window* pParent = Find(lk, w.hwndParent)) {
@@ -42,27 +42,19 @@ using namespace sim::win;
 
 BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT pRect)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    if (hwnd == GetDesktopWindow()) {
-        *pRect = RECT{0, 0, SCREEN_CX, SCREEN_CY};
-        return TRUE;
-    }
+    Lock lk = World::Get().Acquire();
     Window* p = FindOrFail(lk, hwnd);
     if (!p)
         return FALSE;
+    if (p->bIconic)
+        World::Get().Misuse("GetWindowRect of a minimised window, whose place is not simulated");
     *pRect = ScreenRect(lk, *p);
     return TRUE;
 }
 
 BOOL WINAPI GetClientRect(HWND hwnd, LPRECT pRect)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    if (hwnd == GetDesktopWindow()) {
-        *pRect = RECT{0, 0, SCREEN_CX, SCREEN_CY};
-        return TRUE;
-    }
+    Lock lk = World::Get().Acquire();
     Window* p = FindOrFail(lk, hwnd);
     if (!p)
         return FALSE;
@@ -72,8 +64,7 @@ BOOL WINAPI GetClientRect(HWND hwnd, LPRECT pRect)
 
 INT WINAPI MapWindowPoints(HWND hwndFrom, HWND hwndTo, LPPOINT pPoints, UINT nCount)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     auto origin = [&](HWND h) {
         Window* p = Find(lk, h);
         return p ? ClientOrigin(lk, *p) : POINT{0, 0};

@@ -3,6 +3,7 @@
 // translated from keys to characters; and the default window procedure.
 #include "platform/sim/windows/WindowSystem.h"
 
+#include <utility>
 
 using sim::Lock;
 using sim::SetError;
@@ -11,9 +12,8 @@ using sim::World;
 
 namespace sim::win {
 
-bool SynthesizePaint(Lock& lk, ThreadState& self, HWND hwndFilter, UINT nMin, UINT nMax, MSG* pMsg);
-bool SynthesizeTimer(Lock& lk, ThreadState& self, HWND hwndFilter, UINT nMin, UINT nMax,
-                     UINT nRemove, MSG* pMsg);
+bool SynthesizePaint(Lock& lk, ThreadState& self, MSG* pMsg);
+bool SynthesizeTimer(Lock& lk, ThreadState& self, UINT nRemove, MSG* pMsg);
 
 namespace {
 
@@ -24,13 +24,12 @@ bool InRange(UINT nMessage, UINT nMin, UINT nMax)
 
 // The kernel's queues call these with the world lock held; they receive no Lock of their own,
 // and the functions of this room only need one as a reminder that the lock is held.
-bool Synthesize(ThreadState& self, HWND hwnd, UINT nMin, UINT nMax, UINT nRemove, MSG* pMsg)
+bool Synthesize(ThreadState& self, UINT nMin, UINT nMax, UINT nRemove, MSG* pMsg)
 {
     Lock held;
-    if (InRange(WM_PAINT, nMin, nMax) && SynthesizePaint(held, self, hwnd, nMin, nMax, pMsg))
+    if (InRange(WM_PAINT, nMin, nMax) && SynthesizePaint(held, self, pMsg))
         return true;
-    return InRange(WM_TIMER, nMin, nMax) &&
-           SynthesizeTimer(held, self, hwnd, nMin, nMax, nRemove, pMsg);
+    return InRange(WM_TIMER, nMin, nMax) && SynthesizeTimer(held, self, nRemove, pMsg);
 }
 
 LRESULT Dispatch(const MSG& msg)
@@ -39,8 +38,7 @@ LRESULT Dispatch(const MSG& msg)
     TIMERPROC pfnTimer = nullptr;
     std::shared_ptr<Window> pKeep;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         pKeep = FindShared(lk, msg.hwnd);
         if (!pKeep || pKeep->nThread != CurrentThread(lk))
             return 0;
@@ -90,29 +88,12 @@ char CharacterOf(UINT nKey)
 
 }  // namespace
 
-bool PostLocked(Lock& lk, HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam, POINT pt)
-{
-    Window* p = Find(lk, hwnd);
-    if (!p)
-        return false;
-    World& w = World::Get();
-    auto pThread = w.FindThread(p->nThread);
-    if (!pThread || !pThread->bHasQueue)
-        return false;
-    MSG msg = w.Stamped(hwnd, nMessage, wParam, lParam);
-    msg.pt = pt;
-    pThread->posted.push_back(msg);
-    w.Wake(*pThread);
-    return true;
-}
-
 void NotifyParent(HWND hwndControl, UINT nCode)
 {
     HWND hwndParent = nullptr;
     LONG_PTR nId = 0;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         Window* p = Find(lk, hwndControl);
         if (!p)
             return;
@@ -128,8 +109,7 @@ LRESULT SendNotify(HWND hwndControl, NMHDR* pHeader)
 {
     HWND hwndParent = nullptr;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         Window* p = Find(lk, hwndControl);
         if (!p)
             return 0;
@@ -171,20 +151,21 @@ LRESULT WINAPI SendMessageA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
     return pfnProc ? pfnProc(hwnd, nMessage, wParam, lParam) : 0;
 }
 
+// A posted message carries the cursor's place, where a person's mouse is.
 BOOL WINAPI PostMessageA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
 {
-    if (!hwnd)
-        return PostThreadMessageA(GetCurrentThreadId(), nMessage, wParam, lParam);
     World& w = World::Get();
     Lock lk = w.Acquire();
-    if (auto nResult = w.TakeFault("PostMessageA")) {
-        SetError(lk, ERROR_NOT_ENOUGH_QUOTA);
-        return static_cast<BOOL>(*nResult);
-    }
-    if (!PostLocked(lk, hwnd, nMessage, wParam, lParam, S(lk).cursor)) {
+    Window* p = Find(lk, hwnd);
+    auto pThread = p ? w.FindThread(p->nThread) : nullptr;
+    if (!pThread || !pThread->bHasQueue) {
         SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
+    MSG msg = w.Stamped(hwnd, nMessage, wParam, lParam);
+    msg.pt = S(lk).cursor;
+    pThread->posted.push_back(msg);
+    w.Wake(*pThread);
     return TRUE;
 }
 
@@ -217,43 +198,31 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
         case WM_NCCREATE:
             return TRUE;
         case WM_SETTEXT: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
+            Lock lk = World::Get().Acquire();
             Window* p = Find(lk, hwnd);
             if (!p)
                 return FALSE;
             p->text = FromAnsi(reinterpret_cast<LPCSTR>(lParam));
             p->nTextOrdinal = -1;
-            Invalidate(lk, *p, true, false);
             return TRUE;
         }
         case WM_GETTEXT: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
+            Lock lk = World::Get().Acquire();
             Window* p = Find(lk, hwnd);
             return p ? CopyAnsi(p->text, reinterpret_cast<LPSTR>(lParam), static_cast<int>(wParam))
                      : 0;
         }
         case WM_GETTEXTLENGTH: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
+            Lock lk = World::Get().Acquire();
             Window* p = Find(lk, hwnd);
             return p ? static_cast<LRESULT>(ToAnsi(p->text).size()) : 0;
         }
         case WM_SYSCOMMAND:
-            switch (wParam & 0xFFF0) {
-                case SC_CLOSE:
-                    SendMessageA(hwnd, WM_CLOSE, 0, 0);
-                    break;
-                case SC_MINIMIZE:
-                    ShowWindow(hwnd, SW_MINIMIZE);
-                    break;
-                case SC_RESTORE:
-                    ShowWindow(hwnd, SW_RESTORE);
-                    break;
-                default:
-                    break;
-            }
+            // The caption's buttons; the system menu's other commands are not simulated.
+            if ((wParam & 0xFFF0) == SC_CLOSE)
+                SendMessageA(hwnd, WM_CLOSE, 0, 0);
+            else if ((wParam & 0xFFF0) == SC_MINIMIZE || (wParam & 0xFFF0) == SC_RESTORE)
+                ShowWindow(hwnd, (wParam & 0xFFF0) == SC_MINIMIZE ? SW_MINIMIZE : SW_RESTORE);
             return 0;
         case WM_KEYF1: {
             // The system's word that F1 was pressed: the window with the focus asks for help.
@@ -287,15 +256,12 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
             // Every window of the simulation is made with the ANSI calls.
             return NFR_ANSI;
         case WM_SETICON: {
-            World& w = World::Get();
-            Lock lk = w.Acquire();
+            Lock lk = World::Get().Acquire();
             Window* p = Find(lk, hwnd);
             if (!p)
                 return 0;
             HICON& hIcon = wParam == ICON_BIG ? p->hIconBig : p->hIconSmall;
-            const HICON hOld = hIcon;
-            hIcon = reinterpret_cast<HICON>(lParam);
-            return reinterpret_cast<LRESULT>(hOld);
+            return reinterpret_cast<LRESULT>(std::exchange(hIcon, reinterpret_cast<HICON>(lParam)));
         }
         default:
             return 0;

@@ -45,17 +45,10 @@ std::u16string FromAnsi(const char* psz, int nLength)
     const auto* p = reinterpret_cast<const unsigned char*>(psz);
     iconv_t cd = iconv_open("UTF-16LE", "CP932");
     for (size_t i = 0; i < n;) {
-        if (p[i] < 0x80) {
-            result += static_cast<char16_t>(p[i]);
-            ++i;
-        } else if (IsLeadByte(p[i])) {
-            // A lead byte at the end has no trail byte: it is no character.
-            result += i + 1 < n ? Decode(cd, p + i, 2) : DEFAULT_UNICODE_CHAR;
-            i += 2;
-        } else {
-            result += Decode(cd, p + i, 1);
-            ++i;
-        }
+        // A lead byte at the end has no trail byte: alone, it is no character.
+        const size_t nBytes = IsLeadByte(p[i]) && i + 1 < n ? 2 : 1;
+        result += p[i] < 0x80 ? static_cast<char16_t>(p[i]) : Decode(cd, p + i, nBytes);
+        i += nBytes;
     }
     iconv_close(cd);
     return result;

@@ -14,8 +14,6 @@ namespace sim::win {
 
 namespace {
 
-constexpr UINT MINIMUM_PERIOD = USER_TIMER_MINIMUM;
-
 void Arm(Lock& lk, Timer& t);
 
 // Runs on the thread that moves the clock, with the lock held.
@@ -39,28 +37,21 @@ void FallDue(HWND hwnd, UINT_PTR nId, DWORD nThread)
 void Arm(Lock&, Timer& t)
 {
     World& w = World::Get();
-    const HWND hwnd = t.hwnd;
-    const UINT_PTR nId = t.nId;
-    const DWORD nThread = t.nThread;
-    t.nEvent = w.Schedule(w.Now() + uint64_t(t.nPeriod) * 1000,
-                          [hwnd, nId, nThread] { FallDue(hwnd, nId, nThread); });
+    t.nEvent = w.Schedule(
+        w.Now() + uint64_t(t.nPeriod) * 1000,
+        [hwnd = t.hwnd, nId = t.nId, nThread = t.nThread] { FallDue(hwnd, nId, nThread); });
 }
 
 }  // namespace
 
-bool SynthesizeTimer(Lock& lk, ThreadState& self, HWND hwndFilter, UINT, UINT, UINT nRemove,
-                     MSG* pMsg)
+bool SynthesizeTimer(Lock& lk, ThreadState& self, UINT nRemove, MSG* pMsg)
 {
     State& s = S(lk);
     Timer* pFirst = nullptr;
-    for (Timer& t : s.timers) {
-        if (!t.nReadySince || t.nThread != self.nId)
-            continue;
-        if (hwndFilter && t.hwnd != hwndFilter && !IsDescendant(lk, hwndFilter, t.hwnd))
-            continue;
-        if (!pFirst || t.nReadySince < pFirst->nReadySince)
+    for (Timer& t : s.timers)
+        if (t.nReadySince && t.nThread == self.nId &&
+            (!pFirst || t.nReadySince < pFirst->nReadySince))
             pFirst = &t;
-    }
     if (!pFirst)
         return false;
     *pMsg = MSG{};
@@ -75,11 +66,10 @@ bool SynthesizeTimer(Lock& lk, ThreadState& self, HWND hwndFilter, UINT, UINT, U
     return true;
 }
 
-void KillWindowTimers(Lock&, HWND hwnd)
+void KillWindowTimers(Lock& lk, HWND hwnd)
 {
     World& w = World::Get();
-    Lock held;
-    State& s = S(held);
+    State& s = S(lk);
     for (const Timer& t : s.timers)
         if (t.hwnd == hwnd)
             w.Cancel(t.nEvent);
@@ -111,7 +101,7 @@ UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR nId, UINT nPeriod, TIMERPROC pfnPro
     } else {
         nId = s.nNextThreadTimer++;
     }
-    nPeriod = std::clamp(nPeriod, MINIMUM_PERIOD, static_cast<UINT>(USER_TIMER_MAXIMUM));
+    nPeriod = std::clamp(nPeriod, UINT(USER_TIMER_MINIMUM), UINT(USER_TIMER_MAXIMUM));
     auto it = std::find_if(s.timers.begin(), s.timers.end(), [&](const Timer& t) {
         return t.hwnd == hwnd && t.nId == nId && t.nThread == nThread;
     });

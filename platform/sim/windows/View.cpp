@@ -1,5 +1,5 @@
 // The tests' view of the window system (sim/windows.h): what is on the screen, read under the
-// world lock from a settled world.
+// world lock from a settled world, or through the calls that read it on Windows.
 #include "platform/sim/windows/WindowSystem.h"
 
 using sim::Lock;
@@ -8,15 +8,13 @@ using namespace sim::win;
 
 std::vector<HWND> sim::TopLevelWindows()
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     return S(lk).topLevel;
 }
 
 HWND sim::FindTopLevel(const std::string& caption)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     for (HWND h : S(lk).topLevel)
         if (Window* p = Find(lk, h); p && ToAnsi(p->text) == caption)
             return h;
@@ -25,67 +23,45 @@ HWND sim::FindTopLevel(const std::string& caption)
 
 HWND sim::Item(HWND hwndDialog, int nId)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwndDialog);
-    if (!p)
-        return nullptr;
-    for (HWND h : p->children)
-        if (Window* pChild = Find(lk, h); pChild && static_cast<int>(pChild->nId) == nId)
-            return h;
-    return nullptr;
+    return GetDlgItem(hwndDialog, nId);
 }
 
 std::string sim::Text(HWND hwnd)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     Window* p = Find(lk, hwnd);
     return p ? ToAnsi(p->text) : "";
 }
 
 bool sim::Exists(HWND hwnd)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    return Find(lk, hwnd) != nullptr;
+    return IsWindow(hwnd);
 }
 
 bool sim::Visible(HWND hwnd)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    return p && IsShown(lk, *p);
+    return IsWindowVisible(hwnd);
 }
 
 bool sim::Enabled(HWND hwnd)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    return p && !(p->nStyle & WS_DISABLED);
+    return IsWindowEnabled(hwnd);
 }
 
 bool sim::Iconic(HWND hwnd)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    return p && p->bIconic;
+    return IsIconic(hwnd);
 }
 
 HWND sim::Foreground()
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     return S(lk).hwndForeground;
 }
 
 HWND sim::Focus()
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     State& s = S(lk);
     Window* p = Find(lk, s.hwndForeground);
     return p ? s.focus[p->nThread] : nullptr;
@@ -105,52 +81,43 @@ bool sim::Answers(HWND hwnd)
 
 HWND sim::Owner(HWND hwnd)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = Find(lk, hwnd);
-    return p ? p->hwndOwner : nullptr;
+    return GetWindow(hwnd, GW_OWNER);
 }
 
 HICON sim::WindowIcon(HWND hwnd, bool bBig)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     Window* p = Find(lk, hwnd);
     return p ? (bBig ? p->hIconBig : p->hIconSmall) : nullptr;
 }
 
 int sim::CheckState(HWND hwnd)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     return CheckOf(lk, hwnd);
 }
 
 sim::ListState sim::List(HWND hwnd)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     return ListOf(lk, hwnd);
 }
 
 sim::UpDownState sim::UpDown(HWND hwnd)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     return UpDownOf(lk, hwnd);
 }
 
 sim::ProgressState sim::Progress(HWND hwnd)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     return ProgressOf(lk, hwnd);
 }
 
 std::vector<sim::TimerInfo> sim::Timers(HWND hwnd)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     std::vector<TimerInfo> v;
     for (const Timer& t : S(lk).timers)
         if (t.hwnd == hwnd)
@@ -160,8 +127,7 @@ std::vector<sim::TimerInfo> sim::Timers(HWND hwnd)
 
 std::vector<sim::MessageBoxRecord> sim::MessageBoxes()
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     std::vector<MessageBoxRecord> v;
     for (const MessageBoxState& box : S(lk).messageBoxes)
         v.push_back(box.record);
@@ -170,19 +136,16 @@ std::vector<sim::MessageBoxRecord> sim::MessageBoxes()
 
 std::vector<sim::DrawIconRecord> sim::DrawnIcons()
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     return S(lk).drawnIcons;
 }
 
 sim::IconInfo sim::IconOf(HICON hIcon)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     State& s = S(lk);
     auto it = s.icons.find(hIcon);
     if (it == s.icons.end())
         return IconInfo{};
-    return IconInfo{it->second.cx, it->second.cy, it->second.source};
+    return IconInfo{it->second.source};
 }
-

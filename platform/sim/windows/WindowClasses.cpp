@@ -1,5 +1,5 @@
-// Window classes: the program's own, registered and unregistered, and the window system's
-// built-in ones, found by a name that is matched without regard to case.
+// Window classes: the window system's built-in ones and a test's own, found by a name that is
+// matched without regard to case.
 #include "platform/sim/windows/WindowSystem.h"
 
 #include <algorithm>
@@ -44,9 +44,7 @@ std::shared_ptr<WindowClass> FindClass(Lock& lk, const std::string& name)
 
 void AddBuiltInClass(const WindowClass& cls)
 {
-    auto p = std::make_shared<WindowClass>(cls);
-    p->bBuiltIn = true;
-    BuiltInClasses().push_back(p);
+    BuiltInClasses().push_back(std::make_shared<WindowClass>(cls));
 }
 
 LRESULT ControlFont(HWND hwnd, UINT nMessage, WPARAM wParam)
@@ -76,20 +74,10 @@ LRESULT NotSimulated(HWND hwnd, UINT nMessage)
 
 using namespace sim::win;
 
-ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* pClass)
+ATOM WINAPI RegisterClassA(const WNDCLASSA* pClass)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    if (!pClass || pClass->cbSize != sizeof(WNDCLASSEXA) || !pClass->lpszClassName ||
-        IS_INTRESOURCE(pClass->lpszClassName)) {
-        SetError(lk, ERROR_INVALID_PARAMETER);
-        return 0;
-    }
+    Lock lk = World::Get().Acquire();
     State& s = S(lk);
-    if (auto p = FindClass(lk, pClass->lpszClassName); p && p->hInstance == pClass->hInstance) {
-        SetError(lk, ERROR_CLASS_ALREADY_EXISTS);
-        return 0;
-    }
     auto p = std::make_shared<WindowClass>();
     p->name = pClass->lpszClassName;
     p->pfnProc = pClass->lpfnWndProc;
@@ -99,47 +87,23 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* pClass)
     return static_cast<ATOM>(0xC000 + s.classes.size());
 }
 
-ATOM WINAPI RegisterClassA(const WNDCLASSA* pClass)
-{
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = pClass->style;
-    wc.lpfnWndProc = pClass->lpfnWndProc;
-    wc.cbClsExtra = pClass->cbClsExtra;
-    wc.cbWndExtra = pClass->cbWndExtra;
-    wc.hInstance = pClass->hInstance;
-    wc.hIcon = pClass->hIcon;
-    wc.hCursor = pClass->hCursor;
-    wc.hbrBackground = pClass->hbrBackground;
-    wc.lpszMenuName = pClass->lpszMenuName;
-    wc.lpszClassName = pClass->lpszClassName;
-    return RegisterClassExA(&wc);
-}
-
 BOOL WINAPI UnregisterClassA(LPCSTR pszClassName, HINSTANCE)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    State& s = S(lk);
-    for (auto it = s.classes.begin(); it != s.classes.end(); ++it) {
-        if (!SameClassName((*it)->name, pszClassName))
-            continue;
-        for (auto& [h, pWindow] : s.windows)
-            if (pWindow->pClass == *it) {
-                SetError(lk, ERROR_CLASS_HAS_WINDOWS);
-                return FALSE;
-            }
-        s.classes.erase(it);
-        return TRUE;
+    Lock lk = World::Get().Acquire();
+    auto& v = S(lk).classes;
+    auto it = std::find_if(v.begin(), v.end(),
+                           [&](const auto& p) { return SameClassName(p->name, pszClassName); });
+    if (it == v.end()) {
+        SetError(lk, ERROR_CLASS_DOES_NOT_EXIST);
+        return FALSE;
     }
-    SetError(lk, ERROR_CLASS_DOES_NOT_EXIST);
-    return FALSE;
+    v.erase(it);
+    return TRUE;
 }
 
 INT WINAPI GetClassNameA(HWND hwnd, LPSTR pszBuffer, INT nMax)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     Window* p = FindOrFail(lk, hwnd);
     if (!p)
         return 0;

@@ -1,6 +1,6 @@
-// The life of a window: creation with its messages (WM_NCCREATE, WM_CREATE, the first WM_SIZE
-// and WM_MOVE) and destruction, owned windows and children first. A window belongs to the
-// thread that created it, which alone may destroy it.
+// The life of a window: creation with its messages (WM_NCCREATE, WM_CREATE) and destruction, owned
+// windows and children first. A window belongs to the thread that created it, which alone may
+// destroy it.
 #include "platform/sim/windows/WindowSystem.h"
 
 #include <algorithm>
@@ -13,26 +13,12 @@ namespace sim::win {
 
 namespace {
 
-void Unlink(State& s, Window& w)
-{
-    if (w.hwndParent) {
-        if (auto it = s.windows.find(w.hwndParent); it != s.windows.end()) {
-            auto& v = it->second->children;
-            v.erase(std::remove(v.begin(), v.end(), w.hwnd), v.end());
-        }
-    } else {
-        s.topLevel.erase(std::remove(s.topLevel.begin(), s.topLevel.end(), w.hwnd),
-                         s.topLevel.end());
-    }
-}
-
 void SendDestroy(HWND hwnd)
 {
     SendMessageA(hwnd, WM_DESTROY, 0, 0);
     std::vector<HWND> children;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         if (Window* p = Find(lk, hwnd))
             children = p->children;
         for (HWND h : children)
@@ -48,8 +34,7 @@ void FinishDestroy(HWND hwnd)
 {
     std::vector<HWND> children;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         if (Window* p = Find(lk, hwnd))
             children = p->children;
     }
@@ -63,22 +48,17 @@ void FinishDestroy(HWND hwnd)
     auto it = s.windows.find(hwnd);
     if (it == s.windows.end())
         return;
-    Window& win = *it->second;
     KillWindowTimers(lk, hwnd);
-    Unlink(s, win);
+    // Its parent, whose children go first, is still there.
+    Window* pParent = Find(lk, it->second->hwndParent);
+    auto& siblings = pParent ? pParent->children : s.topLevel;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), hwnd), siblings.end());
     for (auto* pMap : {&s.focus, &s.active})
         for (auto& [nThread, h] : *pMap)
             if (h == hwnd)
                 h = nullptr;
     if (s.hwndForeground == hwnd)
         s.hwndForeground = nullptr;
-    for (auto& [h, dc] : s.dcs)
-        if (dc.hwnd == hwnd)
-            dc.hwnd = nullptr;
-    // A dialog forgets a control that goes before it does.
-    for (auto& [h, pOther] : s.windows)
-        if (pOther->pDialog && pOther->pDialog->hwndFocus == hwnd)
-            pOther->pDialog->hwndFocus = nullptr;
     s.windows.erase(it);
     --w.m_live.nWindows;
 }
@@ -101,12 +81,8 @@ HWND CreateWindowInternal(const CreateParams& params)
     }
     const bool bChild = (params.nStyle & WS_CHILD) != 0;
     Window* pParent = params.hwndParent ? Find(lk, params.hwndParent) : nullptr;
-    if (bChild && !pParent) {
+    if ((bChild || params.hwndParent) && !pParent) {
         SetError(lk, params.hwndParent ? ERROR_INVALID_WINDOW_HANDLE : ERROR_TLW_WITH_WSCHILD);
-        return nullptr;
-    }
-    if (params.hwndParent && !pParent) {
-        SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
 
@@ -146,23 +122,11 @@ HWND CreateWindowInternal(const CreateParams& params)
     s.windows[win.hwnd] = pw;
     ++w.m_live.nWindows;
     const HWND hwnd = win.hwnd;
-    const RECT client = ClientRectOf(win);
     lk.unlock();
 
-    const std::string name = ToAnsi(params.text);
+    // Of the creation's parameters, no procedure reads more than its own (lpCreateParams).
     CREATESTRUCTA cs{};
     cs.lpCreateParams = params.pParam;
-    cs.hInstance = params.hInstance;
-    cs.hMenu = reinterpret_cast<HMENU>(params.nId);
-    cs.hwndParent = params.hwndParent;
-    cs.cx = cx;
-    cs.cy = cy;
-    cs.x = x;
-    cs.y = y;
-    cs.style = static_cast<LONG>(params.nStyle);
-    cs.lpszName = name.c_str();
-    cs.lpszClass = params.className.c_str();
-    cs.dwExStyle = params.nExStyle;
     if (!SendMessageA(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
         FinishDestroy(hwnd);
         return nullptr;
@@ -179,8 +143,6 @@ HWND CreateWindowInternal(const CreateParams& params)
         p->life = Life::Alive;
         lk.unlock();
     }
-    SendMessageA(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
-    SendMessageA(hwnd, WM_MOVE, 0, MAKELPARAM(x, y));
     if (params.nStyle & WS_VISIBLE)
         ShowWindow(hwnd, SW_SHOW);
     return hwnd;
@@ -197,8 +159,7 @@ HWND WINAPI CreateWindowExA(DWORD nExStyle, LPCSTR pszClass, LPCSTR pszName, DWO
     CreateParams params;
     params.nExStyle = nExStyle;
     if (!pszClass || IS_INTRESOURCE(pszClass)) {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         SetError(lk, ERROR_CANNOT_FIND_WND_CLASS);
         return nullptr;
     }
@@ -227,8 +188,7 @@ BOOL WINAPI DestroyWindow(HWND hwnd)
 {
     std::vector<HWND> owned;
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         Window* p = FindOrFail(lk, hwnd);
         if (!p)
             return FALSE;
@@ -249,8 +209,7 @@ BOOL WINAPI DestroyWindow(HWND hwnd)
     SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                  SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     {
-        World& w = World::Get();
-        Lock lk = w.Acquire();
+        Lock lk = World::Get().Acquire();
         const HWND hwndFocus = S(lk).focus[CurrentThread(lk)];
         const bool bLosesFocus =
             hwndFocus && (hwndFocus == hwnd || IsDescendant(lk, hwnd, hwndFocus));
@@ -265,7 +224,6 @@ BOOL WINAPI DestroyWindow(HWND hwnd)
 
 BOOL WINAPI IsWindow(HWND hwnd)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     return Find(lk, hwnd) != nullptr;
 }

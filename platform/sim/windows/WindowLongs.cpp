@@ -1,9 +1,10 @@
-// Window longs: the style, the id, the user data, the window procedure and the instance, and
-// the class's extra bytes (a dialog keeps its procedure and result there).
+// Window longs: the styles, the user data, the window procedure, and the class's extra bytes
+// (a dialog keeps its procedure and result there).
 #include "platform/sim/windows/WindowSystem.h"
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 using sim::Lock;
 using sim::SetError;
@@ -44,13 +45,9 @@ LONG_PTR GetLong(HWND hwnd, INT nIndex, size_t nSize)
     }
     if (!ExtraRange(lk, *p, nIndex, nSize))
         return 0;
-    if (nSize == sizeof(LONG)) {
-        LONG n;
-        std::memcpy(&n, &p->extra[static_cast<size_t>(nIndex)], sizeof n);
-        return n;
-    }
-    LONG_PTR n;
-    std::memcpy(&n, &p->extra[static_cast<size_t>(nIndex)], sizeof n);
+    // nSize bytes, the low ones of a LONG_PTR on a little-endian machine.
+    LONG_PTR n = 0;
+    std::memcpy(&n, &p->extra[static_cast<size_t>(nIndex)], nSize);
     return n;
 }
 
@@ -61,20 +58,12 @@ LONG_PTR SetLong(HWND hwnd, INT nIndex, LONG_PTR nValue)
     Window* p = FindOrFail(lk, hwnd);
     if (!p)
         return 0;
-    LONG_PTR nOld = 0;
     switch (nIndex) {
         case GWLP_USERDATA:
-            nOld = p->nUserData;
-            p->nUserData = nValue;
-            return nOld;
+            return std::exchange(p->nUserData, nValue);
         case GWLP_WNDPROC:
-            if (p->nThread != CurrentThread(lk)) {
-                SetError(lk, ERROR_ACCESS_DENIED);
-                return 0;
-            }
-            nOld = reinterpret_cast<LONG_PTR>(p->pfnProc);
-            p->pfnProc = reinterpret_cast<WNDPROC>(nValue);
-            return nOld;
+            return reinterpret_cast<LONG_PTR>(
+                std::exchange(p->pfnProc, reinterpret_cast<WNDPROC>(nValue)));
         default:
             break;
     }
@@ -84,6 +73,7 @@ LONG_PTR SetLong(HWND hwnd, INT nIndex, LONG_PTR nValue)
     }
     if (!ExtraRange(lk, *p, nIndex, sizeof nValue))
         return 0;
+    LONG_PTR nOld;
     std::memcpy(&nOld, &p->extra[static_cast<size_t>(nIndex)], sizeof nOld);
     std::memcpy(&p->extra[static_cast<size_t>(nIndex)], &nValue, sizeof nValue);
     return nOld;

@@ -37,7 +37,6 @@ struct WindowClass
     WNDPROC pfnProc = nullptr;
     int cbWndExtra = 0;
     HINSTANCE hInstance = nullptr;
-    bool bBuiltIn = false;        // part of the window system: survives a reset
     bool bCommonControl = false;  // registered by InitCommonControlsEx
     // Whether a mouse hit test passes through a window of this class (HTTRANSPARENT).
     bool (*pfnTransparent)(LONG nStyle) = nullptr;
@@ -81,7 +80,6 @@ struct Window
     std::u16string text;
     int nTextOrdinal = -1;  // a template text given as a resource ordinal
     RECT rect{};            // in the parent's client coordinates, or the screen's
-    RECT rectNormal{};      // the rectangle to restore from a minimised state
     bool bIconic = false;
     Life life = Life::Creating;
     bool bNeedPaint = false;
@@ -112,12 +110,6 @@ struct Icon
     std::string source;  // "module:136" or "system:32512"
 };
 
-struct DeviceContext
-{
-    HWND hwnd = nullptr;
-    bool bPaint = false;
-};
-
 struct ResourceEntry
 {
     std::u16string type;  // "#5" for an ordinal, else the name in capitals
@@ -140,8 +132,8 @@ struct State
     std::vector<std::shared_ptr<WindowClass>> classes;
     bool bCommonControls = false;
     uintptr_t nNextHwnd = 0x20010;
-    std::map<DWORD, HWND> focus;    // per thread
-    std::map<DWORD, HWND> active;   // per thread
+    std::map<DWORD, HWND> focus;   // per thread
+    std::map<DWORD, HWND> active;  // per thread
     HWND hwndForeground = nullptr;
     POINT cursor{640, 512};
     std::vector<Timer> timers;
@@ -150,7 +142,7 @@ struct State
     std::map<HICON, Icon> icons;
     std::map<std::string, HICON> sharedIcons;
     uintptr_t nNextIcon = 0x30010;
-    std::map<HDC, DeviceContext> dcs;
+    std::map<HDC, HWND> dcs;  // from BeginPaint to EndPaint
     uintptr_t nNextDc = 0x40010;
     std::vector<MessageBoxState> messageBoxes;
     std::vector<DrawIconRecord> drawnIcons;
@@ -192,25 +184,16 @@ bool IsShown(Lock& lk, const Window& w);   // itself and every parent visible
 bool IsUsable(Lock& lk, const Window& w);  // itself and every parent enabled
 
 // ---- geometry (lock held)
-// The simulated display: its size, the height of a caption, and where and how wide a minimised
-// window is.
+// The simulated display: its size and the height of a caption.
 constexpr int SCREEN_CX = 1280;
 constexpr int SCREEN_CY = 1024;
 constexpr int CAPTION = 19;
-constexpr int MINIMISED_CX = 160;
-constexpr int MINIMISED_AT = -32000;
 RECT Insets(LONG nStyle, LONG nExStyle);
-RECT ScreenRect(Lock& lk, const Window& w);
 POINT ClientOrigin(Lock& lk, const Window& w);
 RECT ClientRectOf(const Window& w);
-// The window that a mouse at this screen point reaches (WindowFromPoint), or nullptr.
-HWND HitTest(Lock& lk, POINT pt);
 void Invalidate(Lock& lk, Window& w, bool bErase, bool bChildren);
 
 // ---- messages
-// Posts a message to the window's thread as input or a program would (lock held).
-bool PostLocked(Lock& lk, HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam,
-                POINT pt = POINT{0, 0});
 // Sends WM_COMMAND with a notification code to the parent of a control (lock not held).
 void NotifyParent(HWND hwndControl, UINT nCode);
 // Sends a WM_NOTIFY from a control to its parent (lock not held).
@@ -276,8 +259,8 @@ void KillWindowTimers(Lock& lk, HWND hwnd);
 // ---- focus and activation (lock not held)
 // Moves the focus and sends WM_KILLFOCUS and WM_SETFOCUS; remembers it for the dialog.
 HWND SetFocusInternal(HWND hwnd);
-// The active window goes away (hidden, minimised, destroyed): its owner or the next window
-// of the thread becomes active, or none.
+// The active window goes away (hidden, minimised, destroyed): its owner becomes active, or
+// none.
 void ActivateOther(HWND hwndLeaving);
 
 // ---- what the controls show, for the tests' view (lock held)

@@ -59,8 +59,7 @@ using namespace sim::win;
 
 HWND WINAPI GetParent(HWND hwnd)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     Window* p = FindOrFail(lk, hwnd);
     if (!p)
         return nullptr;
@@ -76,8 +75,7 @@ HWND WINAPI GetDesktopWindow(void)
 
 HWND WINAPI GetWindow(HWND hwnd, UINT nCommand)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     State& s = S(lk);
     if (hwnd == GetDesktopWindow() && nCommand == GW_CHILD)
         return s.topLevel.empty() ? nullptr : s.topLevel.front();
@@ -91,8 +89,6 @@ HWND WINAPI GetWindow(HWND hwnd, UINT nCommand)
     Window* pParent = Find(lk, p->hwndParent);
     const std::vector<HWND>& siblings = pParent ? pParent->children : s.topLevel;
     auto it = std::find(siblings.begin(), siblings.end(), hwnd);
-    if (it == siblings.end())
-        return nullptr;
     switch (nCommand) {
         case GW_HWNDNEXT:
             return it + 1 == siblings.end() ? nullptr : *(it + 1);
@@ -105,24 +101,18 @@ HWND WINAPI GetWindow(HWND hwnd, UINT nCommand)
 
 BOOL WINAPI IsChild(HWND hwndParent, HWND hwnd)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     return IsDescendant(lk, hwndParent, hwnd);
 }
 
 HWND WINAPI FindWindowA(LPCSTR pszClass, LPCSTR pszTitle)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     for (HWND h : S(lk).topLevel) {
-        Window* p = Find(lk, h);
-        if (!p)
-            continue;
-        if (pszClass && !IS_INTRESOURCE(pszClass) && !SameClassName(p->pClass->name, pszClass))
-            continue;
-        if (pszTitle && p->text != FromAnsi(pszTitle))
-            continue;
-        return h;
+        const Window* p = Find(lk, h);
+        if ((!pszClass || IS_INTRESOURCE(pszClass) || SameClassName(p->pClass->name, pszClass)) &&
+            (!pszTitle || p->text == FromAnsi(pszTitle)))
+            return h;
     }
     return nullptr;
 }
