@@ -47,8 +47,6 @@ ListState List(HWND hwndCombo);
 struct UpDownState
 {
     int nPos = 0;
-    int nMin = 0;
-    int nMax = 0;
 };
 UpDownState UpDown(HWND hwndUpDown);
 

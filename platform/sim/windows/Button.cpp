@@ -96,7 +96,6 @@ const bool g_bRegistered = [] {
     WindowClass cls;
     cls.name = "Button";
     cls.pfnProc = ButtonProc;
-    cls.pfnTransparent = [](LONG nStyle) { return (nStyle & BS_TYPEMASK) == BS_GROUPBOX; };
     AddBuiltInClass(cls);
     return true;
 }();

@@ -61,7 +61,6 @@ const bool g_bRegistered = [] {
     WindowClass cls;
     cls.name = "Static";
     cls.pfnProc = StaticProc;
-    cls.pfnTransparent = [](LONG nStyle) { return (nStyle & SS_NOTIFY) == 0; };
     AddBuiltInClass(cls);
     return true;
 }();

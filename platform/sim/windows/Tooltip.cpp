@@ -1,7 +1,9 @@
 // The tooltip control ("tooltips_class32", a common control) as the program sets it up: it takes
 // its tools, is switched on and off, and is told of the mouse (TTM_RELAYEVENT). Its showing (the
 // delays, the request for a tool's text, the popup) is what a person sees, tested under Wine; a
-// host test asks the tool's window for the text itself (tests/support/Input.h).
+// host test asks the tool's window for the text itself (tests/support/Input.h). The program
+// answers TTM_WINDOWFROMPOINT itself, for every point a test's mouse is at; the tooltip's own
+// answer is not simulated.
 #include "platform/sim/windows/WindowSystem.h"
 
 using sim::Lock;
@@ -17,9 +19,6 @@ LRESULT CALLBACK TooltipProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPa
         case TTM_RELAYEVENT:
         case TTM_ACTIVATE:
             return 0;
-        case TTM_WINDOWFROMPOINT:
-            return reinterpret_cast<LRESULT>(
-                WindowFromPoint(*reinterpret_cast<const POINT*>(lParam)));
         case TTM_ADDTOOLA: {
             // The tool is kept by nobody: its text is asked for only as the tooltip shows.
             const auto* pInfo = reinterpret_cast<const TTTOOLINFOA*>(lParam);
@@ -37,7 +36,6 @@ const bool g_bRegistered = [] {
     cls.name = TOOLTIPS_CLASSA;
     cls.pfnProc = TooltipProc;
     cls.bCommonControl = true;
-    cls.pfnTransparent = [](LONG) { return true; };
     AddBuiltInClass(cls);
     return true;
 }();

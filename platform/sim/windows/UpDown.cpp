@@ -202,8 +202,6 @@ sim::UpDownState UpDownOf(Lock& lk, HWND hwnd)
     sim::UpDownState state;
     if (auto p = Data<UpDownData>(lk, hwnd)) {
         state.nPos = p->nPos;
-        state.nMin = p->nMin;
-        state.nMax = p->nMax;
     }
     return state;
 }

@@ -38,8 +38,6 @@ struct WindowClass
     int cbWndExtra = 0;
     HINSTANCE hInstance = nullptr;
     bool bCommonControl = false;  // registered by InitCommonControlsEx
-    // Whether a mouse hit test passes through a window of this class (HTTRANSPARENT).
-    bool (*pfnTransparent)(LONG nStyle) = nullptr;
 };
 
 // What a control class keeps for each of its windows.
