@@ -14,14 +14,6 @@ class Controls : public PlatformTest
 {
 };
 
-LRESULT Add(HWND hwndList, const char* pszText, LPARAM nData)
-{
-    const LRESULT nIndex =
-        SendMessageA(hwndList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(pszText));
-    SendMessageA(hwndList, CB_SETITEMDATA, static_cast<WPARAM>(nIndex), nData);
-    return nIndex;
-}
-
 LRESULT SelectString(HWND hwndList, WPARAM nStart, const char* pszText)
 {
     return SendMessageA(hwndList, CB_SELECTSTRING, nStart, reinterpret_cast<LPARAM>(pszText));

@@ -31,14 +31,6 @@ std::string ClassOf(HWND hwnd)
     return name;
 }
 
-RECT RectInDialog(HWND hwndDialog, HWND hwnd)
-{
-    RECT r;
-    GetWindowRect(hwnd, &r);
-    MapWindowPoints(nullptr, hwndDialog, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 TEST_F(Dialog, ThePanelIsMadeHiddenInitialisedAndShownWithItsControlsInTemplateOrder)
 {
     DialogHarness panel(IDD_PANEL);

@@ -9,6 +9,24 @@
 
 #include <vector>
 
+// A list item with its data; its index.
+inline LRESULT Add(HWND hwndList, const char* pszText, LPARAM nData)
+{
+    const LRESULT nIndex =
+        SendMessageA(hwndList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(pszText));
+    SendMessageA(hwndList, CB_SETITEMDATA, static_cast<WPARAM>(nIndex), nData);
+    return nIndex;
+}
+
+// Where a control is in its dialog's client area.
+inline RECT RectInDialog(HWND hwndDialog, HWND hwnd)
+{
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    MapWindowPoints(nullptr, hwndDialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 struct Heard
 {
     UINT nMessage;
@@ -169,8 +187,8 @@ private:
                 return TRUE;
             case WM_HELP: {
                 const auto* pInfo = reinterpret_cast<const HELPINFO*>(lParam);
-                p->heard.push_back(Heard{WM_HELP, pInfo->iCtrlId, 0,
-                                         static_cast<HWND>(pInfo->hItemHandle)});
+                p->heard.push_back(
+                    Heard{WM_HELP, pInfo->iCtrlId, 0, static_cast<HWND>(pInfo->hItemHandle)});
                 return TRUE;
             }
             default:

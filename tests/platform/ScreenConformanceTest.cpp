@@ -17,14 +17,6 @@ class Screen : public PlatformTest
 {
 };
 
-LRESULT Add(HWND hwndList, const char* pszText, LPARAM nData)
-{
-    const LRESULT nIndex =
-        SendMessageA(hwndList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(pszText));
-    SendMessageA(hwndList, CB_SETITEMDATA, static_cast<WPARAM>(nIndex), nData);
-    return nIndex;
-}
-
 TEST_F(Screen, APressAndReleaseInsideAButtonClicksItAndGivesItTheFocus)
 {
     DialogHarness panel(IDD_PANEL);
@@ -47,14 +39,6 @@ TEST_F(Screen, LabelsAndTheGroupBoxLetTheMouseThroughAndLinksDoNot)
     DialogHarness panel(IDD_PANEL);
     const HWND hwndGroup = GetWindow(panel.Item(IDC_LEVEL1), GW_HWNDNEXT);
     EXPECT_EQ(SendMessageA(hwndGroup, WM_NCHITTEST, 0, 0), HTTRANSPARENT) << "the group box";
-}
-
-RECT RectInDialog(HWND hwndDialog, HWND hwnd)
-{
-    RECT r;
-    GetWindowRect(hwnd, &r);
-    MapWindowPoints(nullptr, hwndDialog, reinterpret_cast<POINT*>(&r), 2);
-    return r;
 }
 
 TEST_F(Screen, AClosedListIsLowerThanItsTemplateAndTheArrowsJoinTheirDisplays)
