@@ -126,8 +126,9 @@ TEST_F(Framework, APersonUsesThePanelFromOpeningToTheCloseBox)
     const HWND hwndRate = GetDlgItem(hwnd, IDC_RATE);
     EXPECT_EQ(panel.m_cmbRate.m_hWnd, hwndRate);
     EXPECT_EQ(SendMessageA(hwndRate, CB_GETCOUNT, 0, 0), 8);
-    EXPECT_EQ(screen::CaptionIcon(hwnd, true), panel.m_hIcon);
-    EXPECT_EQ(screen::CaptionIcon(hwnd, false), panel.m_hIcon);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(hwnd, WM_GETICON, ICON_BIG, 0)), panel.m_hIcon);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(hwnd, WM_GETICON, ICON_SMALL, 0)),
+              panel.m_hIcon);
     EXPECT_EQ(Text(GetDlgItem(hwnd, IDC_TIME)), "200");
     if (OnlyOnTheSimulation("the virtual clock and the timers' record")) {
         EXPECT_EQ(simulation::TimerPeriods(hwnd), std::vector<UINT>{100});

@@ -245,6 +245,12 @@ TEST_F(Controls, AProgressBarKeepsItsPositionInItsRange)
     DialogHarness panel(IDD_PANEL);
     const HWND hwndLevel = panel.Item(IDC_LEVEL1);
     EXPECT_EQ(SendMessageA(hwndLevel, PBM_SETRANGE, 0, MAKELPARAM(0, 32767)), MAKELONG(0, 100));
+    PBRANGE range{};
+    EXPECT_EQ(SendMessageA(hwndLevel, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range)),
+              32767);
+    EXPECT_EQ(range.iLow, 0);
+    EXPECT_EQ(range.iHigh, 32767);
+    EXPECT_EQ(SendMessageA(hwndLevel, PBM_GETRANGE, TRUE, 0), 0) << "the low end, and no structure";
     EXPECT_EQ(SendMessageA(hwndLevel, PBM_SETPOS, 20000, 0), 0) << "the previous position";
     EXPECT_EQ(SendMessageA(hwndLevel, PBM_GETPOS, 0, 0), 20000);
     SendMessageA(hwndLevel, PBM_SETPOS, 40000, 0);

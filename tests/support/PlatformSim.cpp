@@ -96,12 +96,6 @@ bool screen::WaitUntil(const std::function<bool()>& condition)
     return true;
 }
 
-// The simulation keeps the icons WM_SETICON gave but answers no WM_GETICON.
-HICON screen::CaptionIcon(HWND hwnd, bool bBig)
-{
-    return sim::WindowIcon(hwnd, bBig);
-}
-
 bool OnlyOnTheSimulation(const char*)
 {
     return true;

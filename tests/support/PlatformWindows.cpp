@@ -152,11 +152,6 @@ HWND screen::WaitForWindow(const char* pszCaption)
     return hwnd;
 }
 
-HICON screen::CaptionIcon(HWND hwnd, bool bBig)
-{
-    return reinterpret_cast<HICON>(SendMessageA(hwnd, WM_GETICON, bBig ? ICON_BIG : ICON_SMALL, 0));
-}
-
 bool OnlyOnTheSimulation(const char* pszWhat)
 {
     ::testing::Test::RecordProperty(std::string("only on the simulation: ") + pszWhat, "left out");

@@ -25,9 +25,6 @@ HWND WaitForWindow(const char* pszCaption);
 // passes, up to the same limit. A condition that never holds fails the test, and gives false.
 bool WaitUntil(const std::function<bool()>& condition);
 
-// The icon the window's caption shows, as WM_SETICON set it (big or small).
-HICON CaptionIcon(HWND hwnd, bool bBig);
-
 }  // namespace screen
 
 // What a test that runs on both platforms can show on one of them only. The simulation alone

@@ -45,6 +45,12 @@ LRESULT CALLBACK ProgressProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
         }
         case PBM_GETPOS:
             return p->nPos;
+        case PBM_GETRANGE:
+            if (auto* pRange = reinterpret_cast<PBRANGE*>(lParam)) {
+                pRange->iLow = p->nMin;
+                pRange->iHigh = p->nMax;
+            }
+            return wParam ? p->nMin : p->nMax;
         default:
             lk.unlock();
             if (nMessage >= WM_USER && nMessage < SIM_BUDDYKEY)

@@ -255,13 +255,16 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
         case WM_NOTIFYFORMAT:
             // Every window of the simulation is made with the ANSI calls.
             return NFR_ANSI;
-        case WM_SETICON: {
+        case WM_SETICON:
+        case WM_GETICON: {
             Lock lk = World::Get().Acquire();
             Window* p = Find(lk, hwnd);
             if (!p)
                 return 0;
             HICON& hIcon = wParam == ICON_BIG ? p->hIconBig : p->hIconSmall;
-            return reinterpret_cast<LRESULT>(std::exchange(hIcon, reinterpret_cast<HICON>(lParam)));
+            return reinterpret_cast<LRESULT>(
+                nMessage == WM_GETICON ? hIcon
+                                       : std::exchange(hIcon, reinterpret_cast<HICON>(lParam)));
         }
         default:
             return 0;
