@@ -2,9 +2,10 @@
 //
 // The program's user interface runs on a simulated thread (a test starts it with CreateThread,
 // running a modal dialog or the application's entry). The test's own thread reads the settled
-// state with the functions below, and acts as a person would with window messages
-// (tests/support/Input.h), after which the world settles (see sim.h). Texts are the bytes the
-// program would read with the ANSI calls: code page 932.
+// state with the Win32 calls that read it on Windows (a message it sends is handled on the
+// window's thread), what only the simulation keeps with the functions below, and acts as a
+// person would with window messages (tests/support/Input.h), after which the world settles (see
+// sim.h). Texts are the bytes the program would read with the ANSI calls: code page 932.
 #pragma once
 
 #include "platform/win32.h"
@@ -20,50 +21,10 @@ namespace sim {
 // LoadIconA and the dialog calls read from it. Returns true.
 bool SetModuleResources(const void* pRes, size_t nBytes);
 
-// ---- reading what is on the screen (on a settled world)
-std::vector<HWND> TopLevelWindows();            // the topmost first, hidden ones included
-HWND FindTopLevel(const std::string& caption);  // the topmost with that caption, or nullptr
-HWND Item(HWND hwndDialog, int nId);            // as GetDlgItem
-std::string Text(HWND hwnd);                    // the window's own text (a combo box has none)
-bool Exists(HWND hwnd);
-bool Visible(HWND hwnd);  // itself and its parents
-bool Enabled(HWND hwnd);  // itself, not its parents
-bool Iconic(HWND hwnd);
-HWND Focus();                // the focus of the foreground thread; nullptr when nothing has it
-HWND Foreground();           // the active window of that thread
-HWND Owner(HWND hwnd);
-HICON WindowIcon(HWND hwnd, bool bBig);  // set with WM_SETICON
-
-int CheckState(HWND hwndButton);  // as BM_GETCHECK
-
-struct ListState
-{
-    std::vector<std::string> items;
-    std::vector<LPARAM> data;
-    int nSelection = -1;
-};
-ListState List(HWND hwndCombo);
-
-struct UpDownState
-{
-    int nPos = 0;
-};
-UpDownState UpDown(HWND hwndUpDown);
-
-struct ProgressState
-{
-    int nPos = 0;
-    int nMin = 0;
-    int nMax = 0;
-};
-ProgressState Progress(HWND hwndProgress);
-
-struct TimerInfo
-{
-    UINT_PTR nId = 0;
-    UINT nPeriod = 0;
-};
-std::vector<TimerInfo> Timers(HWND hwnd);
+// ---- what only the simulation shows (on a settled world)
+HWND Focus();       // the focus of the foreground thread; nullptr when nothing has it
+HWND Foreground();  // the active window of that thread
+std::vector<UINT> TimerPeriods(HWND hwnd);
 
 // Whether the window's thread would answer a person at once: it waits for input in a message
 // loop (GetMessageA). While it is anywhere else (inside a device call, a sleep, a
@@ -91,12 +52,6 @@ struct DrawIconRecord
     bool bInPaint = false;  // drawn between BeginPaint and EndPaint
 };
 std::vector<DrawIconRecord> DrawnIcons();
-
-struct IconInfo
-{
-    std::string source;  // "resource 136" for a module icon
-};
-IconInfo IconOf(HICON hIcon);
 
 // ---- the system
 // The end of the session (logoff or shutdown; nReason as WM_ENDSESSION's lParam, 0 for a

@@ -8,14 +8,14 @@ using AboutBox = PanelTest;
 
 HWND OpenAbout(HWND hwndPanel)
 {
-    EXPECT_TRUE(input::Click(sim::Item(hwndPanel, IDC_VERSION)));
-    return sim::FindTopLevel("バージョン情報");
+    EXPECT_TRUE(input::Click(GetDlgItem(hwndPanel, IDC_VERSION)));
+    return FindWindowA(nullptr, "バージョン情報");
 }
 
 HWND FindChildWithText(HWND hwndDialog, const std::string& text)
 {
     for (HWND hwnd = GetWindow(hwndDialog, GW_CHILD); hwnd; hwnd = GetWindow(hwnd, GW_HWNDNEXT))
-        if (sim::Text(hwnd) == text)
+        if (Text(hwnd) == text)
             return hwnd;
     return nullptr;
 }
@@ -25,20 +25,21 @@ TEST_F(AboutBox, ItsLinksOpenWhatTheyShowAndNothingElseOpensAnything)
     Open();
     const HWND hwnd = OpenAbout(m_hwnd);
     ASSERT_NE(hwnd, nullptr);
-    EXPECT_EQ(sim::Owner(hwnd), m_hwnd);
-    EXPECT_FALSE(sim::Enabled(m_hwnd)) << "the panel waits for the box";
+    EXPECT_EQ(GetWindow(hwnd, GW_OWNER), m_hwnd);
+    EXPECT_FALSE(IsWindowEnabled(m_hwnd)) << "the panel waits for the box";
     RECT box{};
     RECT panel{};
     GetWindowRect(hwnd, &box);
     GetWindowRect(m_hwnd, &panel);
-    EXPECT_LE(std::abs((box.left + box.right) - (panel.left + panel.right)), 2) << "centred over the panel";
+    EXPECT_LE(std::abs((box.left + box.right) - (panel.left + panel.right)), 2)
+        << "centred over the panel";
 
-    const std::string url = sim::Text(sim::Item(hwnd, IDC_URL));
-    const std::string mail = sim::Text(sim::Item(hwnd, IDC_MAIL));
+    const std::string url = Text(GetDlgItem(hwnd, IDC_URL));
+    const std::string mail = Text(GetDlgItem(hwnd, IDC_MAIL));
     EXPECT_EQ(url.rfind("https://", 0), 0u);
     EXPECT_EQ(mail.rfind("mailto:", 0), 0u);
-    ASSERT_TRUE(input::Click(sim::Item(hwnd, IDC_MAIL)));
-    ASSERT_TRUE(input::Click(sim::Item(hwnd, IDC_URL)));
+    ASSERT_TRUE(input::Click(GetDlgItem(hwnd, IDC_MAIL)));
+    ASSERT_TRUE(input::Click(GetDlgItem(hwnd, IDC_URL)));
     ASSERT_TRUE(input::Click(FindChildWithText(hwnd, "Sorvanta Version1.0\n(C) Sorvanta Project")));
     const std::vector<sim::ShellCall> calls = sim::ShellCalls();
     ASSERT_EQ(calls.size(), 2u);
@@ -54,11 +55,11 @@ TEST_F(AboutBox, ItsLinksOpenWhatTheyShowAndNothingElseOpensAnything)
 
     // A failing shell (no program for the scheme) shows nothing.
     sim::InjectFault("ShellExecuteA", SE_ERR_NOASSOC);
-    ASSERT_TRUE(input::Click(sim::Item(hwnd, IDC_URL)));
+    ASSERT_TRUE(input::Click(GetDlgItem(hwnd, IDC_URL)));
     EXPECT_TRUE(sim::MessageBoxes().empty());
-    EXPECT_TRUE(sim::Exists(hwnd));
-    ASSERT_TRUE(input::Click(sim::Item(hwnd, IDOK)));
-    EXPECT_FALSE(sim::Exists(hwnd));
+    EXPECT_TRUE(IsWindow(hwnd));
+    ASSERT_TRUE(input::Click(GetDlgItem(hwnd, IDOK)));
+    EXPECT_FALSE(IsWindow(hwnd));
 }
 
 TEST_F(AboutBox, EnterAndEscEndItWhileTheEchoGoesOn)
@@ -76,10 +77,10 @@ TEST_F(AboutBox, EnterAndEscEndItWhileTheEchoGoesOn)
         EXPECT_GE(Played().size(), nPlayed + 3200) << "the echo goes on";
         EXPECT_EQ(Meter(IDC_LEVEL1), 7000) << "and so do the meters";
         ASSERT_TRUE(input::PressKey(nKey));
-        EXPECT_FALSE(sim::Exists(hwnd));
-        EXPECT_TRUE(sim::Enabled(m_hwnd));
+        EXPECT_FALSE(IsWindow(hwnd));
+        EXPECT_TRUE(IsWindowEnabled(m_hwnd));
         EXPECT_TRUE(IsOn()) << "the echo state is as it was";
-        EXPECT_EQ(sim::Focus(), Item(IDC_VERSION));
+        EXPECT_EQ(input::Focus(), Item(IDC_VERSION));
     }
 }
 

@@ -6,9 +6,16 @@
 
 const char DEFAULT_DEVICE_TEXT[] = "標準のデバイス";
 
+std::string Text(HWND hwnd)
+{
+    char szText[256] = {};
+    GetWindowTextA(hwnd, szText, sizeof szText);
+    return szText;
+}
+
 void PanelTest::TearDown()
 {
-    if (m_pUi && sim::Exists(m_hwnd))
+    if (m_pUi && IsWindow(m_hwnd))
         Close();
     m_pUi.reset();
     m_pPanel.reset();
@@ -38,7 +45,7 @@ void PanelTest::Open()
 {
     m_pPanel = std::make_unique<CEchoPanel>();
     m_pUi = std::make_unique<UiThread>([this] { return static_cast<DWORD>(m_pPanel->DoModal()); });
-    m_hwnd = sim::FindTopLevel("Sorvanta");
+    m_hwnd = FindWindowA(nullptr, "Sorvanta");
     ASSERT_NE(m_hwnd, nullptr);
 }
 
@@ -46,7 +53,7 @@ void PanelTest::Close()
 {
     ASSERT_TRUE(input::Click(Item(IDC_EXIT)));
     EXPECT_EQ(m_pUi->Join(), 0u);
-    EXPECT_FALSE(sim::Exists(m_hwnd));
+    EXPECT_FALSE(IsWindow(m_hwnd));
 }
 
 std::vector<int16_t> PanelTest::PlayedValues() const

@@ -20,6 +20,9 @@
 // "標準のデバイス" as the program holds it (code page 932).
 extern const char DEFAULT_DEVICE_TEXT[];
 
+// A window's text as GetWindowTextA reads it.
+std::string Text(HWND hwnd);
+
 class PanelTest : public PlatformTest
 {
 protected:
@@ -36,10 +39,14 @@ protected:
     // Ends the panel with the exit button and waits for its thread.
     void Close();
 
-    HWND Item(int nId) const { return sim::Item(m_hwnd, nId); }
-    bool IsOn() const { return !sim::Enabled(Item(IDC_ON)) && sim::Enabled(Item(IDC_OFF)); }
-    int Meter(int nId) const { return sim::Progress(Item(nId)).nPos; }
-    int Position(int nSpinId) const { return sim::UpDown(Item(nSpinId)).nPos; }
+    // The panel's controls, read with the messages the program itself sends them.
+    HWND Item(int nId) const { return GetDlgItem(m_hwnd, nId); }
+    bool IsOn() const { return !IsWindowEnabled(Item(IDC_ON)) && IsWindowEnabled(Item(IDC_OFF)); }
+    int Meter(int nId) const { return int(SendMessageA(Item(nId), PBM_GETPOS, 0, 0)); }
+    int Position(int nSpinId) const
+    {
+        return LOWORD(SendMessageA(Item(nSpinId), UDM_GETPOS, 0, 0));
+    }
     // What the loudspeaker played, in order, with the virtual time of each sample.
     std::vector<sim::PlayedSample> Played() const { return sim::PlayedSamples(0); }
     std::vector<int16_t> PlayedValues() const;

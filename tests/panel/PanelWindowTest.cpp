@@ -10,15 +10,30 @@ namespace {
 
 using Settings = PanelTest;
 
+// A list's items, their data and its choice, as the program reads them.
 std::vector<std::string> Items(HWND hwndList)
 {
-    return sim::List(hwndList).items;
+    std::vector<std::string> items(size_t(SendMessageA(hwndList, CB_GETCOUNT, 0, 0)));
+    for (size_t i = 0; i < items.size(); ++i) {
+        char szText[256] = {};
+        SendMessageA(hwndList, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(szText));
+        items[i] = szText;
+    }
+    return items;
+}
+
+std::vector<LRESULT> ItemData(HWND hwndList)
+{
+    std::vector<LRESULT> data(size_t(SendMessageA(hwndList, CB_GETCOUNT, 0, 0)));
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = SendMessageA(hwndList, CB_GETITEMDATA, i, 0);
+    return data;
 }
 
 std::string Selected(HWND hwndList)
 {
-    const sim::ListState list = sim::List(hwndList);
-    return list.nSelection < 0 ? "(none)" : list.items[list.nSelection];
+    const LRESULT nSelection = SendMessageA(hwndList, CB_GETCURSEL, 0, 0);
+    return nSelection == CB_ERR ? "(none)" : Items(hwndList)[size_t(nSelection)];
 }
 
 TEST_F(Settings, TheFirstStartOffersTheFirstItemsAndTheLowestNumbers)
@@ -28,25 +43,25 @@ TEST_F(Settings, TheFirstStartOffersTheFirstItemsAndTheLowestNumbers)
     Open();
     EXPECT_EQ(Items(Item(IDC_INDEVICE)),
               (std::vector<std::string>{DEFAULT_DEVICE_TEXT, "Mic", "Line In"}));
-    EXPECT_EQ(sim::List(Item(IDC_INDEVICE)).data, (std::vector<LPARAM>{-1, 0, 1}));
+    EXPECT_EQ(ItemData(Item(IDC_INDEVICE)), (std::vector<LRESULT>{-1, 0, 1}));
     EXPECT_EQ(Items(Item(IDC_OUTDEVICE)),
               (std::vector<std::string>{DEFAULT_DEVICE_TEXT, "Speaker"}));
     EXPECT_EQ(Items(Item(IDC_RATE)),
               (std::vector<std::string>{"8000", "11025", "16000", "22050", "32000", "44100",
                                         "48000", "96000"}));
-    EXPECT_EQ(sim::List(Item(IDC_RATE)).data[5], 44100);
+    EXPECT_EQ(ItemData(Item(IDC_RATE))[5], 44100);
     EXPECT_EQ(Selected(Item(IDC_INDEVICE)), DEFAULT_DEVICE_TEXT);
     EXPECT_EQ(Selected(Item(IDC_OUTDEVICE)), DEFAULT_DEVICE_TEXT);
     EXPECT_EQ(Selected(Item(IDC_RATE)), "8000");
-    EXPECT_EQ(sim::CheckState(Item(IDC_STEREO)), 0);
-    EXPECT_EQ(sim::Text(Item(IDC_TIME)), "50");
-    EXPECT_EQ(sim::Text(Item(IDC_ECHO)), "0");
-    EXPECT_EQ(sim::Text(Item(IDC_DELAY)), "10");
+    EXPECT_EQ(SendMessageA(Item(IDC_STEREO), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(Text(Item(IDC_TIME)), "50");
+    EXPECT_EQ(Text(Item(IDC_ECHO)), "0");
+    EXPECT_EQ(Text(Item(IDC_DELAY)), "10");
     EXPECT_FALSE(IsOn());
-    EXPECT_TRUE(sim::Enabled(Item(IDC_ON)));
-    EXPECT_EQ(sim::Progress(Item(IDC_LEVEL1)).nMax, 32767);
-    EXPECT_EQ(sim::Progress(Item(IDC_LEVEL2)).nMax, 32767);
-    EXPECT_EQ(sim::Focus(), Item(IDC_INDEVICE));
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_ON)));
+    EXPECT_EQ(SendMessageA(Item(IDC_LEVEL1), PBM_GETRANGE, FALSE, 0), 32767);
+    EXPECT_EQ(SendMessageA(Item(IDC_LEVEL2), PBM_GETRANGE, FALSE, 0), 32767);
+    EXPECT_EQ(input::Focus(), Item(IDC_INDEVICE));
 
     Close();
     EXPECT_EQ(Setting("INDEVICE"), DEFAULT_DEVICE_TEXT);
@@ -80,7 +95,7 @@ TEST_F(Settings, StoredNumbersComeBackWithinTheirRanges)
         EXPECT_EQ(Position(IDC_TIME_SPIN), c.nTime);
         EXPECT_EQ(Position(IDC_ECHO_SPIN), c.nEcho);
         EXPECT_EQ(Position(IDC_DELAY_SPIN), c.nDelay);
-        EXPECT_EQ(sim::Text(Item(IDC_TIME)), c.timeText);
+        EXPECT_EQ(Text(Item(IDC_TIME)), c.timeText);
         Close();
     }
 }
@@ -95,10 +110,10 @@ TEST_F(Settings, AllSevenComeBackAndTheEchoStaysOff)
     EXPECT_EQ(Selected(Item(IDC_INDEVICE)), "Mic");
     EXPECT_EQ(Selected(Item(IDC_OUTDEVICE)), "Speaker");
     EXPECT_EQ(Selected(Item(IDC_RATE)), "22050");
-    EXPECT_EQ(sim::CheckState(Item(IDC_STEREO)), 1);
-    EXPECT_EQ(sim::Text(Item(IDC_TIME)), "200");
-    EXPECT_EQ(sim::Text(Item(IDC_ECHO)), "128");
-    EXPECT_EQ(sim::Text(Item(IDC_DELAY)), "300");
+    EXPECT_EQ(SendMessageA(Item(IDC_STEREO), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(Text(Item(IDC_TIME)), "200");
+    EXPECT_EQ(Text(Item(IDC_ECHO)), "128");
+    EXPECT_EQ(Text(Item(IDC_DELAY)), "300");
 
     // Changed by a person while the echo runs, then closed: the echo stops first, and what the
     // controls show is saved.
@@ -247,8 +262,8 @@ TEST_F(Settings, WhatMatchesNothingStaysAsItWas)
     UseDevices({});
     WriteSettings("INDEVICE=Unplugged Mic\r\nOUTDEVICE=Speaker\r\nRATE=-1\r\n");
     Open();
-    EXPECT_EQ(sim::List(Item(IDC_INDEVICE)).nSelection, -1);
-    EXPECT_EQ(sim::List(Item(IDC_RATE)).nSelection, -1);
+    EXPECT_EQ(SendMessageA(Item(IDC_INDEVICE), CB_GETCURSEL, 0, 0), CB_ERR);
+    EXPECT_EQ(SendMessageA(Item(IDC_RATE), CB_GETCURSEL, 0, 0), CB_ERR);
     Close();
     EXPECT_EQ(Setting("INDEVICE"), "Unplugged Mic");
     EXPECT_EQ(Setting("RATE"), "-1");
@@ -268,7 +283,7 @@ TEST_F(Window, EnterEscAndTheCloseBoxEndThePanelAndSaveTheSettingsTheIdokCommand
         // IDOK as a program would send it: the panel stays.
         PostMessageA(m_hwnd, WM_COMMAND, IDOK, 0);
         sim::Settle();
-        ASSERT_TRUE(sim::Visible(m_hwnd));
+        ASSERT_TRUE(IsWindowVisible(m_hwnd));
         if (nWay == 0)
             ASSERT_TRUE(input::PressKey(VK_RETURN));  // the focus is in the input list
         else if (nWay == 1)
@@ -276,7 +291,7 @@ TEST_F(Window, EnterEscAndTheCloseBoxEndThePanelAndSaveTheSettingsTheIdokCommand
         else
             ASSERT_TRUE(input::CloseBox(m_hwnd));
         EXPECT_EQ(m_pUi->Join(), 0u);
-        EXPECT_FALSE(sim::Exists(m_hwnd));
+        EXPECT_FALSE(IsWindow(m_hwnd));
         EXPECT_EQ(Setting("TIME"), "50");
     }
 }
@@ -306,20 +321,20 @@ TEST_F(Window, AfterOnOffOrAFailedStartTheKeyboardStillWorks)
         }
         const bool bOn = nWay == ALT_N || nWay == CLICK_ON;
         EXPECT_EQ(IsOn(), bOn);
-        EXPECT_EQ(sim::Focus(), Item(bOn ? IDC_OFF : IDC_ON));
+        EXPECT_EQ(input::Focus(), Item(bOn ? IDC_OFF : IDC_ON));
         if (nWay == ALT_N) {
             // Enter presses the push button with the focus.
             ASSERT_TRUE(input::PressKey(VK_RETURN));
             EXPECT_FALSE(IsOn());
-            EXPECT_EQ(sim::Focus(), Item(IDC_ON));
+            EXPECT_EQ(input::Focus(), Item(IDC_ON));
             ASSERT_TRUE(input::PressKey(VK_RETURN));
             EXPECT_TRUE(IsOn());
-            EXPECT_EQ(sim::Focus(), Item(IDC_OFF));
+            EXPECT_EQ(input::Focus(), Item(IDC_OFF));
         }
         ASSERT_TRUE(input::PressKey(VK_TAB));
-        EXPECT_EQ(sim::Focus(), Item(IDC_VERSION)) << "Tab goes on from the focused button";
+        EXPECT_EQ(input::Focus(), Item(IDC_VERSION)) << "Tab goes on from the focused button";
         ASSERT_TRUE(input::PressKey(VK_ESCAPE));
-        ASSERT_FALSE(sim::Exists(m_hwnd)) << "Esc ends the panel";
+        ASSERT_FALSE(IsWindow(m_hwnd)) << "Esc ends the panel";
         EXPECT_EQ(m_pUi->Join(), 0u);
     }
 }
@@ -337,24 +352,24 @@ TEST_F(Window, EveryMnemonicReachesItsControl)
                                            {'D', IDC_DELAY},     {'I', IDC_INDEVICE}};
     for (const auto& [cLetter, nId] : labels) {
         ASSERT_TRUE(input::PressKey(cLetter, input::KEY_ALT));
-        EXPECT_EQ(sim::Focus(), Item(nId)) << "Alt+" << cLetter;
+        EXPECT_EQ(input::Focus(), Item(nId)) << "Alt+" << cLetter;
     }
     ASSERT_TRUE(input::PressKey('S', input::KEY_ALT));
-    EXPECT_EQ(sim::CheckState(Item(IDC_STEREO)), 1);
+    EXPECT_EQ(SendMessageA(Item(IDC_STEREO), BM_GETCHECK, 0, 0), BST_CHECKED);
     ASSERT_TRUE(input::PressKey('N', input::KEY_ALT));
     EXPECT_TRUE(IsOn());
     ASSERT_TRUE(input::PressKey('F', input::KEY_ALT));
     EXPECT_FALSE(IsOn());
-    ASSERT_EQ(sim::Focus(), Item(IDC_ON));
+    ASSERT_EQ(input::Focus(), Item(IDC_ON));
     ASSERT_TRUE(input::PressKey('P'));
-    EXPECT_EQ(sim::Focus(), Item(IDC_ECHO)) << "a plain letter from a button";
+    EXPECT_EQ(input::Focus(), Item(IDC_ECHO)) << "a plain letter from a button";
     ASSERT_TRUE(input::PressKey(VK_UP));
     EXPECT_EQ(Position(IDC_ECHO_SPIN), 1) << "the arrow keys of the strength's display";
     ASSERT_TRUE(input::PressKey('A', input::KEY_ALT));
-    ASSERT_NE(sim::FindTopLevel("バージョン情報"), nullptr);
+    ASSERT_NE(FindWindowA(nullptr, "バージョン情報"), nullptr);
     ASSERT_TRUE(input::PressKey(VK_ESCAPE));
     ASSERT_TRUE(input::PressKey('X', input::KEY_ALT));
-    EXPECT_FALSE(sim::Exists(m_hwnd));
+    EXPECT_FALSE(IsWindow(m_hwnd));
     EXPECT_EQ(m_pUi->Join(), 0u);
 }
 
@@ -377,8 +392,10 @@ TEST_F(Window, TooltipsNameTheButtonsTheRateAndTheDisplaysAndNothingElse)
 TEST_F(Window, MinimisedItDrawsItsIconCentred)
 {
     Open();
-    EXPECT_EQ(sim::WindowIcon(m_hwnd, true), m_pPanel->m_hIcon);
-    EXPECT_EQ(sim::IconOf(m_pPanel->m_hIcon).source, "resource 136");
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(m_hwnd, WM_GETICON, ICON_BIG, 0)),
+              m_pPanel->m_hIcon);
+    EXPECT_EQ(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PANEL)), m_pPanel->m_hIcon)
+        << "the program's own icon";
     ASSERT_TRUE(input::Minimise(m_hwnd));
     sim::Settle();
     const std::vector<sim::DrawIconRecord> drawn = sim::DrawnIcons();

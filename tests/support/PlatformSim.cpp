@@ -114,10 +114,7 @@ void simulation::AdvanceTime(UINT nMilliseconds)
 
 std::vector<UINT> simulation::TimerPeriods(HWND hwnd)
 {
-    std::vector<UINT> periods;
-    for (const sim::TimerInfo& timer : sim::Timers(hwnd))
-        periods.push_back(timer.nPeriod);
-    return periods;
+    return sim::TimerPeriods(hwnd);
 }
 
 std::vector<simulation::DrawnIcon> simulation::DrawnIcons()

@@ -102,10 +102,4 @@ const bool g_bRegistered = [] {
 
 }  // namespace
 
-int CheckOf(Lock& lk, HWND hwnd)
-{
-    auto p = Data<ButtonData>(lk, hwnd);
-    return p ? p->nCheck : 0;
-}
-
 }  // namespace sim::win

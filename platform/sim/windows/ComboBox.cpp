@@ -117,18 +117,4 @@ const bool g_bRegistered = [] {
 
 }  // namespace
 
-sim::ListState ListOf(Lock& lk, HWND hwnd)
-{
-    sim::ListState state;
-    auto p = Data<ComboData>(lk, hwnd);
-    if (!p)
-        return state;
-    for (const Item& item : p->items) {
-        state.items.push_back(ToAnsi(item.text));
-        state.data.push_back(item.nData);
-    }
-    state.nSelection = p->nSel;
-    return state;
-}
-
 }  // namespace sim::win

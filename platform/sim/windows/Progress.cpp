@@ -70,15 +70,4 @@ const bool g_bRegistered = [] {
 
 }  // namespace
 
-sim::ProgressState ProgressOf(Lock& lk, HWND hwnd)
-{
-    sim::ProgressState state;
-    if (auto p = Data<ProgressData>(lk, hwnd)) {
-        state.nPos = p->nPos;
-        state.nMin = p->nMin;
-        state.nMax = p->nMax;
-    }
-    return state;
-}
-
 }  // namespace sim::win

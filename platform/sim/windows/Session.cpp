@@ -4,10 +4,13 @@
 
 bool sim::EndSession(LPARAM nReason)
 {
+    std::vector<HWND> topLevel;
+    for (HWND h = GetWindow(GetDesktopWindow(), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+        topLevel.push_back(h);
     std::vector<HWND> asked;
     bool bEnds = true;
-    for (HWND hwnd : TopLevelWindows()) {
-        if (!Exists(hwnd))
+    for (HWND hwnd : topLevel) {
+        if (!IsWindow(hwnd))
             continue;
         asked.push_back(hwnd);
         // Sent from another thread, each is handled on the window's own thread.
@@ -17,7 +20,7 @@ bool sim::EndSession(LPARAM nReason)
         }
     }
     for (HWND hwnd : asked)
-        if (Exists(hwnd))
+        if (IsWindow(hwnd))
             SendMessageA(hwnd, WM_ENDSESSION, bEnds, nReason);
     Settle();
     return bEnds;

@@ -197,13 +197,4 @@ const bool g_bRegistered = [] {
 
 }  // namespace
 
-sim::UpDownState UpDownOf(Lock& lk, HWND hwnd)
-{
-    sim::UpDownState state;
-    if (auto p = Data<UpDownData>(lk, hwnd)) {
-        state.nPos = p->nPos;
-    }
-    return state;
-}
-
 }  // namespace sim::win

@@ -261,11 +261,4 @@ HWND SetFocusInternal(HWND hwnd);
 // none.
 void ActivateOther(HWND hwndLeaving);
 
-// ---- what the controls show, for the tests' view (lock held)
-sim::ListState ListOf(Lock& lk, HWND hwnd);
-sim::UpDownState UpDownOf(Lock& lk, HWND hwnd);
-sim::ProgressState ProgressOf(Lock& lk, HWND hwnd);
-int CheckOf(Lock& lk, HWND hwnd);
-// The text of a tooltip window while it shows, else "".
-
 }  // namespace sim::win
