@@ -4,18 +4,13 @@
 
 namespace {
 
+// In the order of DifferenceKind.
+const char* const KIND_NAMES[] = {"Wine fault", "Windows variation", "missing equipment",
+                                  "simulation stricter"};
+
 const char* KindName(DifferenceKind kind)
 {
-    switch (kind) {
-        case DifferenceKind::WineFault:
-            return "Wine fault";
-        case DifferenceKind::WindowsVariation:
-            return "Windows variation";
-        case DifferenceKind::MissingEquipment:
-            return "missing equipment";
-        default:
-            return "simulation stricter";
-    }
+    return KIND_NAMES[static_cast<int>(kind)];
 }
 
 }  // namespace

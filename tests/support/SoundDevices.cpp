@@ -7,33 +7,29 @@
 
 namespace {
 
-bool Begins(const char* pszName, const char* pszPrefix)
+template <class Caps>
+UINT FindDevice(UINT nDevices, MMRESULT(WINAPI* pfnGetCaps)(UINT_PTR, Caps*, UINT),
+                const char* pszName)
 {
-    return std::strncmp(pszName, pszPrefix, std::strlen(pszPrefix)) == 0;
+    for (UINT i = 0; i < nDevices; ++i) {
+        Caps caps{};
+        if (pfnGetCaps(i, &caps, sizeof caps) == MMSYSERR_NOERROR &&
+            std::strncmp(caps.szPname, pszName, std::strlen(pszName)) == 0)
+            return i;
+    }
+    return UINT(WAVE_MAPPER);
 }
 
 }  // namespace
 
 UINT FindWaveIn(const char* pszName)
 {
-    for (UINT i = 0; i < waveInGetNumDevs(); ++i) {
-        WAVEINCAPSA caps{};
-        if (waveInGetDevCapsA(i, &caps, sizeof caps) == MMSYSERR_NOERROR &&
-            Begins(caps.szPname, pszName))
-            return i;
-    }
-    return UINT(WAVE_MAPPER);
+    return FindDevice(waveInGetNumDevs(), waveInGetDevCapsA, pszName);
 }
 
 UINT FindWaveOut(const char* pszName)
 {
-    for (UINT i = 0; i < waveOutGetNumDevs(); ++i) {
-        WAVEOUTCAPSA caps{};
-        if (waveOutGetDevCapsA(i, &caps, sizeof caps) == MMSYSERR_NOERROR &&
-            Begins(caps.szPname, pszName))
-            return i;
-    }
-    return UINT(WAVE_MAPPER);
+    return FindDevice(waveOutGetNumDevs(), waveOutGetDevCapsA, pszName);
 }
 
 bool SoundDeviceMissing(UINT nDevice, const char* pszName)
