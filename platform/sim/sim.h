@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -71,8 +72,6 @@ class Gate
 public:
     Gate();
     ~Gate();
-    Gate(const Gate&) = delete;
-    Gate& operator=(const Gate&) = delete;
     void Wait();
     void Open();
     int Waiting() const;
@@ -80,7 +79,7 @@ public:
 private:
     friend struct GateWait;
     struct State;
-    State* m_pState;
+    std::unique_ptr<State> m_pState;
 };
 
 }  // namespace sim

@@ -10,12 +10,9 @@ struct Gate::State
     WaitList waiters;
 };
 
-Gate::Gate() : m_pState(new State) {}
+Gate::Gate() : m_pState(std::make_unique<State>()) {}
 
-Gate::~Gate()
-{
-    delete m_pState;
-}
+Gate::~Gate() = default;
 
 void Gate::Wait()
 {
