@@ -40,7 +40,7 @@ TEST_F(Program, RunsThePanelUntilItClosesAndAsksNothingOfF1)
     ASSERT_TRUE(input::PressKey(VK_F1));
     ASSERT_TRUE(input::Click(GetDlgItem(hwnd, IDC_ON)));
     ASSERT_TRUE(input::PressKey(VK_F1));
-    EXPECT_EQ(sim::Live().nWindows, nWindows) << "no window opened or closed";
+    EXPECT_EQ(sim::Live().nWindows, nWindows) << "no new window";
     EXPECT_TRUE(sim::MessageBoxes().empty());
 
     ASSERT_TRUE(input::CloseBox(hwnd));
