@@ -93,10 +93,7 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
 }
 
 const bool g_bRegistered = [] {
-    WindowClass cls;
-    cls.name = "Button";
-    cls.pfnProc = ButtonProc;
-    AddBuiltInClass(cls);
+    AddBuiltInClass({"Button", ButtonProc});
     return true;
 }();
 

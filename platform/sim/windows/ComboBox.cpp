@@ -108,10 +108,7 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPara
 }
 
 const bool g_bRegistered = [] {
-    WindowClass cls;
-    cls.name = "ComboBox";
-    cls.pfnProc = ComboProc;
-    AddBuiltInClass(cls);
+    AddBuiltInClass({"ComboBox", ComboProc});
     return true;
 }();
 

@@ -17,11 +17,7 @@ namespace {
 constexpr int DIALOG_EXTRA = std::max<int>(DLGWINDOWEXTRA, DWLP_USER + sizeof(LONG_PTR));
 
 const bool g_bRegistered = [] {
-    WindowClass cls;
-    cls.name = "#32770";
-    cls.pfnProc = DialogClassProc;
-    cls.cbWndExtra = DIALOG_EXTRA;
-    AddBuiltInClass(cls);
+    AddBuiltInClass({"#32770", DialogClassProc, DIALOG_EXTRA});
     return true;
 }();
 

@@ -87,10 +87,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam
 }
 
 const bool g_bRegistered = [] {
-    WindowClass cls;
-    cls.name = "Edit";
-    cls.pfnProc = EditProc;
-    AddBuiltInClass(cls);
+    AddBuiltInClass({"Edit", EditProc});
     return true;
 }();
 

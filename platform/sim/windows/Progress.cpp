@@ -54,11 +54,7 @@ LRESULT CALLBACK ProgressProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
 }
 
 const bool g_bRegistered = [] {
-    WindowClass cls;
-    cls.name = PROGRESS_CLASSA;
-    cls.pfnProc = ProgressProc;
-    cls.bCommonControl = true;
-    AddBuiltInClass(cls);
+    AddBuiltInClass({PROGRESS_CLASSA, ProgressProc, 0, nullptr, true});  // a common control
     return true;
 }();
 

@@ -187,11 +187,7 @@ LRESULT CALLBACK UpDownProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
 }
 
 const bool g_bRegistered = [] {
-    WindowClass cls;
-    cls.name = UPDOWN_CLASSA;
-    cls.pfnProc = UpDownProc;
-    cls.bCommonControl = true;
-    AddBuiltInClass(cls);
+    AddBuiltInClass({UPDOWN_CLASSA, UpDownProc, 0, nullptr, true});  // a common control
     return true;
 }();
 
