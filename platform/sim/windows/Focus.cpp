@@ -5,7 +5,6 @@
 #include <utility>
 
 using sim::Lock;
-using sim::SetError;
 using sim::World;
 
 namespace sim::win {
@@ -108,12 +107,8 @@ HWND WINAPI SetActiveWindow(HWND hwnd)
         const DWORD nThread = CurrentThread(lk);
         hwndOld = s.active[nThread];
         if (hwnd) {
-            Window* p = Find(lk, TopLevelOf(lk, hwnd));
-            if (!p) {
-                SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
-                return nullptr;
-            }
-            if (p->nThread != nThread || (p->nStyle & WS_DISABLED))
+            Window* p = FindOrFail(lk, TopLevelOf(lk, hwnd));
+            if (!p || p->nThread != nThread || (p->nStyle & WS_DISABLED))
                 return nullptr;
             hwnd = p->hwnd;
             s.hwndForeground = hwnd;
