@@ -21,7 +21,7 @@ struct Item
 struct ComboData : ControlData
 {
     std::vector<Item> items;
-    int nSel = -1;
+    int nSel = CB_ERR;  // none
 };
 
 bool Valid(const ComboData& c, WPARAM nIndex)
@@ -69,13 +69,10 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPara
         case CB_GETCOUNT:
             return static_cast<LRESULT>(c.items.size());
         case CB_GETCURSEL:
-            return c.nSel >= 0 ? c.nSel : CB_ERR;
+            return c.nSel;
         case CB_SETCURSEL:
-            if (!Valid(c, wParam)) {
-                c.nSel = -1;
-                return CB_ERR;
-            }
-            c.nSel = static_cast<int>(wParam);
+            // Of no item: no selection.
+            c.nSel = Valid(c, wParam) ? static_cast<int>(wParam) : CB_ERR;
             return c.nSel;
         case CB_GETLBTEXT:
         case CB_GETLBTEXTLEN:
