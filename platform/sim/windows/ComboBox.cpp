@@ -48,20 +48,14 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPara
     if (nMessage == WM_GETDLGCODE)
         return DLGC_WANTARROWS | DLGC_WANTCHARS;
     Lock lk = World::Get().Acquire();
-    if (nMessage == WM_CREATE) {
+    if (nMessage == WM_NCCREATE) {  // a window's first message: every other one finds the data
         Window* pw = Find(lk, hwnd);
         if (pw->nStyle & CBS_SORT)
             World::Get().Misuse("a combo box with CBS_SORT: sorted lists are not simulated");
         pw->pData = std::make_shared<ComboData>();
-        return 0;
     }
     // The list's messages, on the list's state alone.
-    auto pData = Data<ComboData>(lk, hwnd);
-    if (!pData) {
-        lk.unlock();
-        return DefWindowProcA(hwnd, nMessage, wParam, lParam);
-    }
-    ComboData& c = *pData;
+    ComboData& c = *Data<ComboData>(lk, hwnd);
     switch (nMessage) {
         case CB_ADDSTRING:
             c.items.push_back(Item{FromAnsi(reinterpret_cast<LPCSTR>(lParam)), 0});
