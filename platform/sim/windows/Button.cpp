@@ -25,16 +25,13 @@ LONG TypeOf(HWND hwnd)
 // automatic check box's next state, and BN_CLICKED.
 void Click(HWND hwnd)
 {
-    if (TypeOf(hwnd) == BS_GROUPBOX)
+    const LONG nType = TypeOf(hwnd);
+    if (nType == BS_GROUPBOX)
         return;
     SetFocus(hwnd);
-    {
+    if (nType == BS_AUTOCHECKBOX) {
         Lock lk = World::Get().Acquire();
-        Window* pw = Find(lk, hwnd);
-        auto p = Data<ButtonData>(lk, hwnd);
-        if (!p)
-            return;
-        if ((pw->nStyle & BS_TYPEMASK) == BS_AUTOCHECKBOX)
+        if (auto p = Data<ButtonData>(lk, hwnd))  // else the focus's messages destroyed it
             p->nCheck = p->nCheck ? BST_UNCHECKED : BST_CHECKED;
     }
     NotifyParent(hwnd, BN_CLICKED);
@@ -73,16 +70,14 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
         case BM_SETSTYLE: {
             Lock lk = World::Get().Acquire();
             Window* pw = Find(lk, hwnd);
-            auto p = Data<ButtonData>(lk, hwnd);
-            if (!p)
-                return 0;
+            ButtonData& d = *Data<ButtonData>(lk, hwnd);
             if (nMessage == BM_GETCHECK)
-                return p->nCheck;
+                return d.nCheck;
             if (nMessage == BM_SETSTYLE)
                 pw->nStyle =
                     static_cast<LONG>((pw->nStyle & ~BS_TYPEMASK) | (wParam & BS_TYPEMASK));
             else if ((pw->nStyle & BS_TYPEMASK) == BS_AUTOCHECKBOX)
-                p->nCheck = wParam ? BST_CHECKED : BST_UNCHECKED;  // above 1 is checked too
+                d.nCheck = wParam ? BST_CHECKED : BST_UNCHECKED;  // above 1 is checked too
             return 0;
         }
         default:
@@ -93,10 +88,7 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
 }
 
 const bool g_bRegistered = [] {
-    WindowClass cls;
-    cls.name = "Button";
-    cls.pfnProc = ButtonProc;
-    AddBuiltInClass(cls);
+    AddBuiltInClass({"Button", ButtonProc});
     return true;
 }();
 

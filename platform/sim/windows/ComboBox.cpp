@@ -21,7 +21,7 @@ struct Item
 struct ComboData : ControlData
 {
     std::vector<Item> items;
-    int nSel = -1;
+    int nSel = CB_ERR;  // none
 };
 
 bool Valid(const ComboData& c, WPARAM nIndex)
@@ -48,20 +48,14 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPara
     if (nMessage == WM_GETDLGCODE)
         return DLGC_WANTARROWS | DLGC_WANTCHARS;
     Lock lk = World::Get().Acquire();
-    if (nMessage == WM_CREATE) {
+    if (nMessage == WM_NCCREATE) {  // a window's first message: every other one finds the data
         Window* pw = Find(lk, hwnd);
         if (pw->nStyle & CBS_SORT)
             World::Get().Misuse("a combo box with CBS_SORT: sorted lists are not simulated");
         pw->pData = std::make_shared<ComboData>();
-        return 0;
     }
     // The list's messages, on the list's state alone.
-    auto pData = Data<ComboData>(lk, hwnd);
-    if (!pData) {
-        lk.unlock();
-        return DefWindowProcA(hwnd, nMessage, wParam, lParam);
-    }
-    ComboData& c = *pData;
+    ComboData& c = *Data<ComboData>(lk, hwnd);
     switch (nMessage) {
         case CB_ADDSTRING:
             c.items.push_back(Item{FromAnsi(reinterpret_cast<LPCSTR>(lParam)), 0});
@@ -69,13 +63,10 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPara
         case CB_GETCOUNT:
             return static_cast<LRESULT>(c.items.size());
         case CB_GETCURSEL:
-            return c.nSel >= 0 ? c.nSel : CB_ERR;
+            return c.nSel;
         case CB_SETCURSEL:
-            if (!Valid(c, wParam)) {
-                c.nSel = -1;
-                return CB_ERR;
-            }
-            c.nSel = static_cast<int>(wParam);
+            // Of no item: no selection.
+            c.nSel = Valid(c, wParam) ? static_cast<int>(wParam) : CB_ERR;
             return c.nSel;
         case CB_GETLBTEXT:
         case CB_GETLBTEXTLEN:
@@ -108,10 +99,7 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPara
 }
 
 const bool g_bRegistered = [] {
-    WindowClass cls;
-    cls.name = "ComboBox";
-    cls.pfnProc = ComboProc;
-    AddBuiltInClass(cls);
+    AddBuiltInClass({"ComboBox", ComboProc});
     return true;
 }();
 

@@ -2,6 +2,8 @@
 // runs dry, and the modal loop.
 #include "platform/sim/windows/WindowSystem.h"
 
+#include <utility>
+
 using sim::Lock;
 using sim::SetError;
 using sim::World;
@@ -72,8 +74,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR pszTemplate, HWND hwn
 
 BOOL WINAPI EndDialog(HWND hwnd, INT_PTR nResult)
 {
-    HWND hwndOwner = nullptr;
-    bool bEnableOwner = false;
+    HWND hwndEnable = nullptr;  // the owner that DialogBox disabled
     {
         Lock lk = World::Get().Acquire();
         Window* p = Find(lk, hwnd);
@@ -83,13 +84,12 @@ BOOL WINAPI EndDialog(HWND hwnd, INT_PTR nResult)
         }
         p->pDialog->bEnded = true;
         p->pDialog->nResult = nResult;
-        bEnableOwner = p->pDialog->bOwnerDisabled;
-        p->pDialog->bOwnerDisabled = false;
-        hwndOwner = p->hwndOwner;
+        if (std::exchange(p->pDialog->bOwnerDisabled, false))
+            hwndEnable = p->hwndOwner;
     }
     // The owner comes back before the dialog goes, so that it becomes active again.
-    if (bEnableOwner && hwndOwner)
-        EnableWindow(hwndOwner, TRUE);
+    if (hwndEnable)
+        EnableWindow(hwndEnable, TRUE);
     SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                  SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     PostMessageA(hwnd, WM_NULL, 0, 0);

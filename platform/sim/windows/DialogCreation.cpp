@@ -17,11 +17,7 @@ namespace {
 constexpr int DIALOG_EXTRA = std::max<int>(DLGWINDOWEXTRA, DWLP_USER + sizeof(LONG_PTR));
 
 const bool g_bRegistered = [] {
-    WindowClass cls;
-    cls.name = "#32770";
-    cls.pfnProc = DialogClassProc;
-    cls.cbWndExtra = DIALOG_EXTRA;
-    AddBuiltInClass(cls);
+    AddBuiltInClass({"#32770", DialogClassProc, DIALOG_EXTRA});
     return true;
 }();
 
@@ -101,8 +97,7 @@ HWND CreateDialogFromTemplate(HINSTANCE hInstance, const DialogTemplate& t, HWND
         control.cx = MulDiv(item.cx, nBaseX, 4);
         control.cy = MulDiv(item.cy, nBaseY, 8);
         control.hwndParent = hwnd;
-        control.nId = t.bExtended ? static_cast<LONG_PTR>(static_cast<LONG>(item.nId))
-                                  : static_cast<LONG_PTR>(static_cast<WORD>(item.nId));
+        control.nId = static_cast<LONG>(item.nId);  // a plain template's is a WORD
         control.hInstance = hInstance;
         const HWND hwndControl = CreateWindowInternal(control);
         if (!hwndControl) {

@@ -11,9 +11,7 @@ INT WINAPI GetDlgCtrlID(HWND hwnd)
 {
     Lock lk = World::Get().Acquire();
     Window* p = FindOrFail(lk, hwnd);
-    if (!p)
-        return 0;
-    return (p->nStyle & WS_CHILD) ? static_cast<INT>(p->nId) : 0;
+    return p && (p->nStyle & WS_CHILD) ? static_cast<INT>(p->nId) : 0;
 }
 
 HWND WINAPI GetDlgItem(HWND hwndDialog, INT nId)

@@ -22,12 +22,10 @@ std::vector<Sibling> ChildrenOf(HWND hwndDialog)
 {
     std::vector<Sibling> v;
     Lock lk = World::Get().Acquire();
-    Window* p = Find(lk, hwndDialog);
-    if (!p)
-        return v;
-    for (HWND h : p->children)
-        if (Window* pChild = Find(lk, h))
-            v.push_back(Sibling{h, pChild->nStyle, pChild->text});
+    if (Window* p = Find(lk, hwndDialog))
+        for (HWND h : p->children)
+            if (Window* pChild = Find(lk, h))
+                v.push_back(Sibling{h, pChild->nStyle, pChild->text});
     return v;
 }
 
@@ -100,8 +98,6 @@ HWND WINAPI GetNextDlgTabItem(HWND hwndDialog, HWND hwndControl, BOOL bPrevious)
 {
     const std::vector<Sibling> children = ChildrenOf(hwndDialog);
     const size_t n = children.size();
-    if (n == 0)
-        return nullptr;
     // Without a control to start from, the search starts before the first or after the last.
     size_t nAt = bPrevious ? 0 : n - 1;
     for (size_t i = 0; i < n; ++i)
@@ -118,9 +114,7 @@ HWND WINAPI GetNextDlgTabItem(HWND hwndDialog, HWND hwndControl, BOOL bPrevious)
 
 BOOL WINAPI IsDialogMessageA(HWND hwndDialog, LPMSG pMsg)
 {
-    if (!hwndDialog || !IsWindow(hwndDialog))
-        return FALSE;
-    if (pMsg->hwnd != hwndDialog && !IsChild(hwndDialog, pMsg->hwnd))
+    if (!IsWindow(hwndDialog) || (pMsg->hwnd != hwndDialog && !IsChild(hwndDialog, pMsg->hwnd)))
         return FALSE;
     const LPARAM pMsgParam = reinterpret_cast<LPARAM>(pMsg);
     switch (pMsg->message) {

@@ -28,7 +28,7 @@ HWND FindDefaultLooking(HWND hwndDialog)
 void SetDefaultLook(HWND hwndDialog, HWND hwndNew)
 {
     const HWND hwndOld = FindDefaultLooking(hwndDialog);
-    const LRESULT nCode = hwndNew ? SendMessageA(hwndNew, WM_GETDLGCODE, 0, 0) : 0;
+    const LRESULT nCode = SendMessageA(hwndNew, WM_GETDLGCODE, 0, 0);
     if (!(nCode & (DLGC_UNDEFPUSHBUTTON | DLGC_DEFPUSHBUTTON))) {
         const int nDefId = DefId(hwndDialog);
         hwndNew = nDefId ? GetDlgItem(hwndDialog, nDefId) : hwndOld;
@@ -71,10 +71,9 @@ using namespace sim::win;
 
 LRESULT WINAPI DefDlgProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
 {
-    {
-        Lock lk = World::Get().Acquire();
-        if (!DialogInfoOf(lk, hwnd))
-            return DefWindowProcA(hwnd, nMessage, wParam, lParam);
+    if (Lock lk = World::Get().Acquire(); !DialogInfoOf(lk, hwnd)) {
+        lk.unlock();  // a window of the dialog class made by CreateWindowEx
+        return DefWindowProcA(hwnd, nMessage, wParam, lParam);
     }
 
     const auto pfnDlgProc = reinterpret_cast<DLGPROC>(GetWindowLongPtrA(hwnd, DWLP_DLGPROC));
@@ -92,14 +91,9 @@ LRESULT WINAPI DefDlgProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPara
             if (LOWORD(wParam) != WA_INACTIVE)
                 RestoreFocus(hwnd);
             return 0;
-        case DM_SETDEFID: {
-            {
-                Lock lk = World::Get().Acquire();
-                DialogInfoOf(lk, hwnd)->nDefId = static_cast<int>(wParam);
-            }
-            SetDefaultLook(hwnd, GetFocus());
-            return TRUE;
-        }
+        case DM_SETDEFID:  // the default push button is the template's
+        case DM_REPOSITION:
+            return NotSimulated(hwnd, nMessage);
         case DM_GETDEFID: {
             const int nDefId = DefId(hwnd);
             return nDefId ? MAKELONG(nDefId, DC_HASDEFID) : 0;

@@ -62,9 +62,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam
         case WM_CHAR:
             if (!(GetWindowLongA(hwnd, GWL_STYLE) & ES_READONLY) && wParam >= ' ') {
                 Lock lk = World::Get().Acquire();
-                World::Get().Misuse(
-                    "typing into an edit control that is not read-only: not "
-                    "simulated");
+                World::Get().Misuse("typing into an edit that is not read-only: not simulated");
             }
             return 0;
         case EM_SETSEL:
@@ -87,10 +85,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam
 }
 
 const bool g_bRegistered = [] {
-    WindowClass cls;
-    cls.name = "Edit";
-    cls.pfnProc = EditProc;
-    AddBuiltInClass(cls);
+    AddBuiltInClass({"Edit", EditProc});
     return true;
 }();
 

@@ -2,8 +2,9 @@
 // message queue.
 #include "platform/sim/windows/WindowSystem.h"
 
+#include <utility>
+
 using sim::Lock;
-using sim::SetError;
 using sim::World;
 
 namespace sim::win {
@@ -19,9 +20,7 @@ HWND SetFocusInternal(HWND hwnd)
             return hwnd;
         if (hwnd) {
             Window* p = FindOrFail(lk, hwnd);
-            if (!p)
-                return nullptr;
-            if (p->nThread != nThread || !IsUsable(lk, *p))
+            if (!p || p->nThread != nThread || !IsUsable(lk, *p))
                 return nullptr;
             hwndTop = TopLevelOf(lk, hwnd);
             // A minimised window's controls take no focus, as a disabled one's do not.
@@ -34,24 +33,20 @@ HWND SetFocusInternal(HWND hwnd)
     if (hwndTop)
         SetActiveWindow(hwndTop);
 
+    // The focus and the active window never name a window that is gone: DestroyWindow takes
+    // them away.
     HWND hwndOld = nullptr;
     {
         Lock lk = World::Get().Acquire();
-        State& s = S(lk);
-        const DWORD nThread = CurrentThread(lk);
-        hwndOld = s.focus[nThread];
-        if (hwndOld == hwnd)
-            return hwndOld;
-        if (hwnd && !Find(lk, hwnd))
-            return nullptr;
-        s.focus[nThread] = hwnd;
-        if (hwnd) {
-            Window* p = Find(lk, hwnd);
-            if (Window* pDialog = DialogOf(lk, p->hwndParent))
-                pDialog->pDialog->hwndFocus = hwnd;
-        }
-        if (hwndOld && !Find(lk, hwndOld))
-            hwndOld = nullptr;
+        HWND& hwndFocus = S(lk).focus[CurrentThread(lk)];
+        if (hwndFocus == hwnd)
+            return hwnd;
+        Window* p = Find(lk, hwnd);
+        if (hwnd && !p)
+            return nullptr;  // destroyed as its window was activated
+        hwndOld = std::exchange(hwndFocus, hwnd);
+        if (Window* pDialog = p ? DialogOf(lk, p->hwndParent) : nullptr)
+            pDialog->pDialog->hwndFocus = hwnd;
     }
     if (hwndOld)
         SendMessageA(hwndOld, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
@@ -112,12 +107,8 @@ HWND WINAPI SetActiveWindow(HWND hwnd)
         const DWORD nThread = CurrentThread(lk);
         hwndOld = s.active[nThread];
         if (hwnd) {
-            Window* p = Find(lk, TopLevelOf(lk, hwnd));
-            if (!p) {
-                SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
-                return nullptr;
-            }
-            if (p->nThread != nThread || (p->nStyle & WS_DISABLED))
+            Window* p = FindOrFail(lk, TopLevelOf(lk, hwnd));
+            if (!p || p->nThread != nThread || (p->nStyle & WS_DISABLED))
                 return nullptr;
             hwnd = p->hwnd;
             s.hwndForeground = hwnd;
@@ -125,8 +116,6 @@ HWND WINAPI SetActiveWindow(HWND hwnd)
         if (hwndOld == hwnd)
             return hwndOld;
         s.active[nThread] = hwnd;
-        if (hwndOld && !Find(lk, hwndOld))
-            hwndOld = nullptr;
     }
     if (hwndOld)
         SendMessageA(hwndOld, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, IsIconic(hwndOld)),

@@ -7,7 +7,6 @@
 #include "platform/sim/windows/WindowSystem.h"
 
 using sim::Lock;
-using sim::SetError;
 using sim::World;
 
 namespace sim::win {
@@ -41,34 +40,24 @@ INT_PTR CALLBACK MessageBoxProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM 
 }
 
 // The text above the buttons, as a person reads it, and the buttons.
-DialogTemplate TemplateOf(const std::u16string& caption, const std::u16string& text, UINT nType)
+DialogTemplate TemplateOf(const std::string& caption, const std::string& text, UINT nType)
 {
     DialogTemplate t;
     t.nStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME;
-    t.title = caption;
+    t.title = FromAnsi(caption.c_str());
     t.cx = 120;
     t.cy = 30;
     std::vector<std::pair<int, const char16_t*>> buttons{{IDOK, u"OK"}};
     if (YesNo(nType))
         buttons = {{IDYES, u"&Yes"}, {IDNO, u"&No"}};
+    // Each item: its style and extended style, its place and size in dialog units, its id, its
+    // class and its text.
     for (const auto& [nId, pszText] : buttons) {
-        DialogItem button;
-        button.nStyle = WS_VISIBLE | WS_TABSTOP | (t.items.empty() ? BS_DEFPUSHBUTTON : 0);
-        button.x = static_cast<short>(5 + 55 * t.items.size());
-        button.y = 8;
-        button.cx = 50;
-        button.cy = 14;
-        button.nId = static_cast<DWORD>(nId);
-        button.className = "Button";
-        button.text = pszText;
-        t.items.push_back(button);
+        const DWORD nStyle = WS_VISIBLE | WS_TABSTOP | (t.items.empty() ? BS_DEFPUSHBUTTON : 0);
+        const auto x = static_cast<short>(5 + 55 * t.items.size());
+        t.items.push_back({nStyle, 0, x, 8, 50, 14, static_cast<DWORD>(nId), "Button", pszText});
     }
-    DialogItem label;
-    label.nStyle = WS_VISIBLE;
-    label.nId = 0xFFFF;
-    label.className = "Static";
-    label.text = text;
-    t.items.push_back(label);
+    t.items.push_back({WS_VISIBLE, 0, 0, 0, 0, 0, 0xFFFF, "Static", FromAnsi(text.c_str())});
     return t;
 }
 
@@ -80,7 +69,8 @@ using namespace sim::win;
 
 INT WINAPI MessageBoxA(HWND hwndOwner, LPCSTR pszText, LPCSTR pszCaption, UINT nType)
 {
-    const char* pszTitle = pszCaption ? pszCaption : "Error";
+    const std::string text = pszText ? pszText : "";
+    const std::string caption = pszCaption ? pszCaption : "Error";
     size_t nRecord = 0;
     {
         World& w = World::Get();
@@ -88,22 +78,18 @@ INT WINAPI MessageBoxA(HWND hwndOwner, LPCSTR pszText, LPCSTR pszCaption, UINT n
         if (auto nResult = w.TakeFault("MessageBoxA"))
             return static_cast<INT>(*nResult);
         if (hwndOwner) {
-            if (!Find(lk, hwndOwner)) {
-                SetError(lk, ERROR_INVALID_WINDOW_HANDLE);
+            if (!FindOrFail(lk, hwndOwner))
                 return 0;
-            }
             hwndOwner = TopLevelOf(lk, hwndOwner);
         }
         if (((nType & MB_TYPEMASK) != MB_OK && !YesNo(nType)) || (nType & MB_DEFMASK))
             w.Misuse("a message box of type " + std::to_string(nType) + ", which is not simulated");
         State& s = S(lk);
-        s.messageBoxes.push_back(
-            MessageBoxState{{hwndOwner, pszText ? pszText : "", pszTitle, nType, true, 0}});
+        s.messageBoxes.push_back(MessageBoxState{{hwndOwner, text, caption, nType, true, 0}});
         nRecord = s.messageBoxes.size() - 1;
     }
-    const HWND hwnd =
-        CreateDialogFromTemplate(ModuleHandle(), TemplateOf(FromAnsi(pszTitle), FromAnsi(pszText ? pszText : ""), nType), hwndOwner,
-                                 MessageBoxProc, nType, true);
+    const HWND hwnd = CreateDialogFromTemplate(ModuleHandle(), TemplateOf(caption, text, nType),
+                                               hwndOwner, MessageBoxProc, nType, true);
     const INT nAnswer = hwnd ? static_cast<INT>(RunModal(hwnd)) : 0;
     Lock lk = World::Get().Acquire();
     State& s = S(lk);

@@ -21,15 +21,9 @@ struct ProgressData : ControlData
 LRESULT CALLBACK ProgressProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
 {
     Lock lk = World::Get().Acquire();
-    if (nMessage == WM_CREATE) {
+    if (nMessage == WM_NCCREATE)  // a window's first message: every other one finds the data
         Find(lk, hwnd)->pData = std::make_shared<ProgressData>();
-        return 0;
-    }
     auto p = Data<ProgressData>(lk, hwnd);
-    if (!p) {
-        lk.unlock();
-        return DefWindowProcA(hwnd, nMessage, wParam, lParam);
-    }
     switch (nMessage) {
         case PBM_SETRANGE: {
             const LRESULT nOld = MAKELONG(p->nMin, p->nMax);
@@ -60,11 +54,7 @@ LRESULT CALLBACK ProgressProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
 }
 
 const bool g_bRegistered = [] {
-    WindowClass cls;
-    cls.name = PROGRESS_CLASSA;
-    cls.pfnProc = ProgressProc;
-    cls.bCommonControl = true;
-    AddBuiltInClass(cls);
+    AddBuiltInClass({PROGRESS_CLASSA, ProgressProc, 0, nullptr, true});  // a common control
     return true;
 }();
 

@@ -58,10 +58,7 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
 }
 
 const bool g_bRegistered = [] {
-    WindowClass cls;
-    cls.name = "Static";
-    cls.pfnProc = StaticProc;
-    AddBuiltInClass(cls);
+    AddBuiltInClass({"Static", StaticProc});
     return true;
 }();
 

@@ -18,20 +18,15 @@ bool IsLeadByte(unsigned char c)
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
-// One character of code page 932 (one or two bytes) to UTF-16 through iconv.
-char16_t Decode(iconv_t cd, const unsigned char* p, size_t n)
+// One character through iconv: the bytes it gives, or 0 when the other side has no code for it.
+size_t Convert(iconv_t cd, const char* pFrom, size_t nIn, char* pOut, size_t nOut)
 {
-    char in[2] = {static_cast<char>(p[0]), n > 1 ? static_cast<char>(p[1]) : '\0'};
-    char out[8];
-    char* pIn = in;
-    char* pOut = out;
-    size_t nIn = n;
-    size_t nOut = sizeof out;
+    char* pIn = const_cast<char*>(pFrom);  // iconv only reads it
+    const size_t nRoom = nOut;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(cd, &pIn, &nIn, &pOut, &nOut) == size_t(-1) || nOut != sizeof out - 2)
-        return DEFAULT_UNICODE_CHAR;
-    return static_cast<char16_t>(static_cast<unsigned char>(out[0]) |
-                                 static_cast<unsigned char>(out[1]) << 8);
+    if (iconv(cd, &pIn, &nIn, &pOut, &nOut) == size_t(-1))
+        return 0;
+    return nRoom - nOut;
 }
 
 }  // namespace
@@ -47,7 +42,13 @@ std::u16string FromAnsi(const char* psz, int nLength)
     for (size_t i = 0; i < n;) {
         // A lead byte at the end has no trail byte: alone, it is no character.
         const size_t nBytes = IsLeadByte(p[i]) && i + 1 < n ? 2 : 1;
-        result += p[i] < 0x80 ? static_cast<char16_t>(p[i]) : Decode(cd, p + i, nBytes);
+        unsigned char out[8];
+        if (p[i] < 0x80)
+            result += static_cast<char16_t>(p[i]);
+        else if (Convert(cd, psz + i, nBytes, reinterpret_cast<char*>(out), sizeof out) == 2)
+            result += static_cast<char16_t>(out[0] | out[1] << 8);
+        else
+            result += DEFAULT_UNICODE_CHAR;
         i += nBytes;
     }
     iconv_close(cd);
@@ -65,15 +66,11 @@ std::string ToAnsi(const std::u16string& text)
         }
         char in[2] = {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
         char out[4];
-        char* pIn = in;
-        char* pOut = out;
-        size_t nIn = 2;
-        size_t nOut = sizeof out;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        if (iconv(cd, &pIn, &nIn, &pOut, &nOut) == size_t(-1))
-            result += '?';
+        const size_t nBytes = Convert(cd, in, sizeof in, out, sizeof out);
+        if (nBytes)
+            result.append(out, nBytes);
         else
-            result.append(out, sizeof out - nOut);
+            result += '?';
     }
     iconv_close(cd);
     return result;
@@ -101,17 +98,12 @@ int CopyAnsi(const std::u16string& text, char* pBuffer, int nMax)
 
 char16_t FoldCase(char16_t c)
 {
-    if (c >= u'a' && c <= u'z')
-        return static_cast<char16_t>(c - 32);
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7)  // Latin-1 letters
-        return static_cast<char16_t>(c - 32);
-    if (c >= 0xFF41 && c <= 0xFF5A)  // full-width Latin letters
-        return static_cast<char16_t>(c - 32);
-    if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2)  // Greek
-        return static_cast<char16_t>(c - 32);
-    if (c >= 0x430 && c <= 0x44F)  // Cyrillic
-        return static_cast<char16_t>(c - 32);
-    return c;
+    // The small letters of ASCII, Latin-1, full-width Latin, Greek and Cyrillic lie 32 above
+    // their capitals.
+    const bool bSmall = (c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) ||
+                        (c >= 0xFF41 && c <= 0xFF5A) || (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) ||
+                        (c >= 0x430 && c <= 0x44F);
+    return bSmall ? static_cast<char16_t>(c - 32) : c;
 }
 
 bool StartsWithNoCase(const std::u16string& text, const std::u16string& prefix)
@@ -129,11 +121,8 @@ char16_t Mnemonic(const std::u16string& text)
     for (size_t i = 0; i + 1 < text.size(); ++i) {
         if (text[i] != u'&')
             continue;
-        if (text[i + 1] == u'&') {
-            ++i;
-            continue;
-        }
-        return text[i + 1];
+        if (text[++i] != u'&')  // "&&" stands for a '&' itself
+            return text[i];
     }
     return 0;
 }

@@ -32,11 +32,7 @@ LRESULT CALLBACK TooltipProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPa
 }
 
 const bool g_bRegistered = [] {
-    WindowClass cls;
-    cls.name = TOOLTIPS_CLASSA;
-    cls.pfnProc = TooltipProc;
-    cls.bCommonControl = true;
-    AddBuiltInClass(cls);
+    AddBuiltInClass({TOOLTIPS_CLASSA, TooltipProc, 0, nullptr, true});  // a common control
     return true;
 }();
 

@@ -39,48 +39,31 @@ int Clamp(const UpDownData& d, int n)
     return std::clamp(n, std::min(d.nMin, d.nMax), std::max(d.nMin, d.nMax));
 }
 
-std::string Format(int n)
-{
-    std::string digits = std::to_string(n < 0 ? -static_cast<long long>(n) : n);
-    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3)
-        digits.insert(static_cast<size_t>(i), ",");
-    return (n < 0 ? "-" : "") + digits;
-}
-
-// The number a buddy shows, as UDM_GETPOS reads it; false when it is no number.
-bool Parse(const std::string& text, int* pn)
-{
-    std::string s;
-    for (char c : text)
-        if (c != ',' && c != ' ')
-            s += c;
-    char* pEnd = nullptr;
-    *pn = static_cast<int>(std::strtol(s.c_str(), &pEnd, 10));
-    return !s.empty() && !*pEnd;
-}
-
 // The buddy that shows the position (UDS_SETBUDDYINT), or nullptr.
 HWND NumberBuddy(HWND hwnd)
 {
-    Lock lk = World::Get().Acquire();
-    Window* pw = Find(lk, hwnd);
-    auto p = Data<UpDownData>(lk, hwnd);
-    return pw && p && (pw->nStyle & UDS_SETBUDDYINT) ? p->hwndBuddy : nullptr;
+    const bool bNumber = (GetWindowLongA(hwnd, GWL_STYLE) & UDS_SETBUDDYINT) != 0;
+    return With(hwnd, [bNumber](UpDownData& d) { return bNumber ? d.hwndBuddy : nullptr; });
 }
 
+// The position in decimal with the thousands separator.
 void ShowInBuddy(HWND hwnd)
 {
     const HWND hwndBuddy = NumberBuddy(hwnd);
     if (!hwndBuddy)
         return;
-    const std::string text = Format(With(hwnd, [](UpDownData& d) { return d.nPos; }));
+    const int nPos = With(hwnd, [](UpDownData& d) { return d.nPos; });
+    std::string text = std::to_string(nPos);
+    for (int i = static_cast<int>(text.size()) - 3; i > (nPos < 0 ? 1 : 0); i -= 3)
+        text.insert(static_cast<size_t>(i), ",");
     char current[64] = {};
     GetWindowTextA(hwndBuddy, current, sizeof current);
     if (text != current)
         SetWindowTextA(hwndBuddy, text.c_str());
 }
 
-// Takes the position from the buddy; false when the buddy shows no number of the range.
+// Takes the position from the buddy as UDM_GETPOS reads it, separators and spaces left out;
+// false when the buddy shows no number of the range.
 bool ReadBuddy(HWND hwnd)
 {
     const HWND hwndBuddy = NumberBuddy(hwnd);
@@ -88,13 +71,18 @@ bool ReadBuddy(HWND hwnd)
         return true;
     char text[64] = {};
     GetWindowTextA(hwndBuddy, text, sizeof text);
-    int n = 0;
-    return Parse(text, &n) && With(hwnd, [n](UpDownData& d) {
-               if (Clamp(d, n) != n)
-                   return false;
-               d.nPos = n;
-               return true;
-           });
+    std::string digits;
+    for (const char* p = text; *p; ++p)
+        if (*p != ',' && *p != ' ')
+            digits += *p;
+    char* pEnd = nullptr;
+    const int n = static_cast<int>(std::strtol(digits.c_str(), &pEnd, 10));
+    return !digits.empty() && !*pEnd && With(hwnd, [n](UpDownData& d) {
+        if (Clamp(d, n) != n)
+            return false;
+        d.nPos = n;
+        return true;
+    });
 }
 
 void SetBuddy(Lock& lk, HWND hwnd, HWND hwndBuddy)
@@ -187,11 +175,7 @@ LRESULT CALLBACK UpDownProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lPar
 }
 
 const bool g_bRegistered = [] {
-    WindowClass cls;
-    cls.name = UPDOWN_CLASSA;
-    cls.pfnProc = UpDownProc;
-    cls.bCommonControl = true;
-    AddBuiltInClass(cls);
+    AddBuiltInClass({UPDOWN_CLASSA, UpDownProc, 0, nullptr, true});  // a common control
     return true;
 }();
 
