@@ -82,7 +82,6 @@ struct Window
     Life life = Life::Creating;
     bool bNeedPaint = false;
     bool bErase = false;
-    HFONT hFont = nullptr;
     HICON hIconBig = nullptr;
     HICON hIconSmall = nullptr;
     HWND hwndUpDown = nullptr;  // the up-down control that this window is the buddy of
@@ -166,9 +165,6 @@ std::shared_ptr<WindowClass> FindClass(Lock& lk, const std::string& name);
 bool SameClassName(const std::string& a, const std::string& b);  // without regard to case
 // Registers a class of the window system itself, at start.
 void AddBuiltInClass(const WindowClass& cls);
-// WM_SETFONT and WM_GETFONT as the controls answer them: the font is kept with the window
-// (takes the lock).
-LRESULT ControlFont(HWND hwnd, UINT nMessage, WPARAM wParam);
 // A message of a control class's own range that the simulation does not model: misuse, so that
 // a program that starts to send it is told, and answered 0 (takes the lock).
 LRESULT NotSimulated(HWND hwnd, UINT nMessage);
