@@ -104,13 +104,13 @@ struct Icon
 {
     int cx = 32;
     int cy = 32;
-    std::string source;  // "module:136" or "system:32512"
+    std::string source;  // "resource 136"
 };
 
 struct ResourceEntry
 {
-    std::u16string type;  // "#5" for an ordinal, else the name in capitals
-    std::u16string name;
+    WORD nType = 0;  // ordinals: a resource named by a text is not simulated
+    WORD nName = 0;
     WORD nLanguage = 0;
     const unsigned char* pData = nullptr;
     DWORD nSize = 0;
@@ -137,7 +137,6 @@ struct State
     uint64_t nNextReady = 1;
     UINT_PTR nNextThreadTimer = 0x7FF0;
     std::map<HICON, Icon> icons;
-    std::map<std::string, HICON> sharedIcons;
     uintptr_t nNextIcon = 0x30010;
     std::map<HDC, HWND> dcs;  // from BeginPaint to EndPaint
     uintptr_t nNextDc = 0x40010;
