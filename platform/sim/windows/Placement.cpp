@@ -21,7 +21,6 @@ constexpr UINT SIMULATED_SWP =
 BOOL WINAPI SetWindowPos(HWND hwnd, HWND, INT x, INT y, INT cx, INT cy, UINT nFlags)
 {
     bool bWasActive = false;
-    bool bHadFocus = false;
     {
         World& w = World::Get();
         Lock lk = w.Acquire();
@@ -38,17 +37,11 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND, INT x, INT y, INT cx, INT cy, UINT nFl
         if (!(nFlags & SWP_HIDEWINDOW) || !(p->nStyle & WS_VISIBLE))
             return TRUE;
         p->nStyle &= ~WS_VISIBLE;
-        State& s = S(lk);
-        const DWORD nThread = CurrentThread(lk);
-        bWasActive = s.active[nThread] == hwnd;
-        const HWND hwndFocus = s.focus[nThread];
-        bHadFocus = hwndFocus && (hwndFocus == hwnd || IsDescendant(lk, hwnd, hwndFocus));
+        bWasActive = S(lk).active[CurrentThread(lk)] == hwnd;
     }
-    // The activation and the focus leave a window that hides.
+    // The activation leaves a window that hides.
     if (bWasActive)
         ActivateOther(hwnd);
-    else if (bHadFocus)
-        SetFocusInternal(nullptr);
     return TRUE;
 }
 

@@ -32,86 +32,53 @@ T Read(const unsigned char* p)
     return value;
 }
 
-// The key of an ordinal: "#n". The program names its resources by ordinals only; a name is not
-// simulated (lock held).
-std::u16string KeyOf(LPCSTR psz)
+// The ordinal that names a resource or its type. The program names its resources by ordinals
+// only; a name is not simulated (lock held).
+WORD OrdinalOf(LPCSTR psz)
 {
     if (IS_INTRESOURCE(psz))
-        return u"#" + FromAnsi(std::to_string(reinterpret_cast<uintptr_t>(psz)).c_str());
+        return LOWORD(reinterpret_cast<uintptr_t>(psz));
     World::Get().Misuse(std::string("a resource named \"") + psz + "\": not simulated");
-    return u"";
-}
-
-// The name or ordinal of a .res header as its key; a name, which nothing finds, is skipped.
-std::u16string ReadId(const unsigned char*& p)
-{
-    if (Read<WORD>(p) == 0xFFFF) {
-        p += 4;
-        return KeyOf(MAKEINTRESOURCEA(Read<WORD>(p - 2)));
-    }
-    while (Read<char16_t>(p))
-        p += 2;
-    p += 2;
-    return u"";
-}
-
-const ResourceEntry* FindEntry(const std::u16string& name, const std::u16string& type)
-{
-    for (const ResourceEntry& e : Entries())
-        if (e.name == name && e.type == type)
-            return &e;
-    return nullptr;
-}
-
-HICON NewIcon(Lock& lk, const Icon& icon)
-{
-    State& s = S(lk);
-    const HICON h = reinterpret_cast<HICON>(s.nNextIcon);
-    s.nNextIcon += 4;
-    s.icons[h] = icon;
-    return h;
-}
-
-// The image of an icon group that suits the display's icon size, as LoadIcon picks it.
-bool IconFromGroup(const ResourceEntry& group, Icon* pIcon)
-{
-    if (group.nSize < 6)
-        return false;
-    const unsigned char* p = group.pData;
-    const WORD nCount = Read<WORD>(p + 4);
-    int nBest = -1;
-    for (WORD i = 0; i < nCount && 6u + 14u * (i + 1u) <= group.nSize; ++i) {
-        const unsigned char* pEntry = p + 6 + 14 * i;
-        const int cx = pEntry[0] ? pEntry[0] : 256;
-        if (nBest < 0 || cx == GetSystemMetrics(SM_CXICON))
-            nBest = i;
-    }
-    if (nBest < 0)
-        return false;
-    const WORD nId = Read<WORD>(p + 6 + 14 * nBest + 12);
-    const ResourceEntry* pImage = FindEntry(KeyOf(MAKEINTRESOURCEA(nId)), u"#3" /* RT_ICON */);
-    if (!pImage || pImage->nSize < sizeof(BITMAPINFOHEADER))
-        return false;
-    const auto header = Read<BITMAPINFOHEADER>(pImage->pData);
-    pIcon->cx = header.biWidth;
-    pIcon->cy = header.biHeight / 2;  // the colour rows and the mask rows
-    return true;
+    return 0;
 }
 
 // FindResourceA, and FindResourceExA of a language (nLanguage >= 0).
-HRSRC FindLocked(Lock& lk, HMODULE hModule, LPCSTR pszName, LPCSTR pszType, int nLanguage)
+const ResourceEntry* FindLocked(Lock& lk, HMODULE hModule, LPCSTR pszName, LPCSTR pszType,
+                                int nLanguage)
 {
     if (hModule && hModule != MODULE) {
         SetError(lk, ERROR_RESOURCE_DATA_NOT_FOUND);
         return nullptr;
     }
-    const std::u16string name = KeyOf(pszName);
-    const std::u16string type = KeyOf(pszType);
+    const WORD nName = OrdinalOf(pszName);
+    const WORD nType = OrdinalOf(pszType);
     for (const ResourceEntry& e : Entries())
-        if (e.name == name && e.type == type && (nLanguage < 0 || e.nLanguage == nLanguage))
-            return reinterpret_cast<HRSRC>(const_cast<ResourceEntry*>(&e));
+        if (e.nName == nName && e.nType == nType && (nLanguage < 0 || e.nLanguage == nLanguage))
+            return &e;
     SetError(lk, nLanguage < 0 ? ERROR_RESOURCE_NAME_NOT_FOUND : ERROR_RESOURCE_LANG_NOT_FOUND);
     return nullptr;
+}
+
+// The image of an icon group that suits the display's icon size (else its first), as LoadIcon
+// picks it, and that image's size.
+bool IconFromGroup(Lock& lk, const ResourceEntry& group, Icon* pIcon)
+{
+    // After the group's header of three words come its images, 14 bytes each: the width first
+    // and the image's ordinal last.
+    const unsigned char* p = group.pData;
+    int nBest = 0;
+    for (int i = 0; i < Read<WORD>(p + 4); ++i)
+        if (p[6 + 14 * i] == GetSystemMetrics(SM_CXICON))
+            nBest = i;
+    const ResourceEntry* pImage =
+        FindLocked(lk, MODULE, MAKEINTRESOURCEA(Read<WORD>(p + 18 + 14 * nBest)),
+                   MAKEINTRESOURCEA(3) /* RT_ICON */, -1);
+    if (!pImage)
+        return false;
+    const auto header = Read<BITMAPINFOHEADER>(pImage->pData);
+    pIcon->cx = header.biWidth;
+    pIcon->cy = header.biHeight / 2;  // the colour rows and the mask rows
+    return true;
 }
 
 }  // namespace
@@ -123,30 +90,25 @@ HINSTANCE ModuleHandle()
 
 HICON LoadIconLocked(Lock& lk, HINSTANCE hInstance, LPCSTR pszName)
 {
-    State& s = S(lk);
-    Icon icon;
     if (!hInstance) {
         World::Get().Misuse("LoadIconA of a system icon, which is not simulated");
         SetError(lk, ERROR_RESOURCE_NAME_NOT_FOUND);
         return nullptr;
     }
-    if (hInstance != MODULE) {
-        SetError(lk, ERROR_RESOURCE_DATA_NOT_FOUND);
+    Icon icon;
+    const ResourceEntry* pGroup =
+        FindLocked(lk, hInstance, pszName, MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */, -1);
+    if (!pGroup || !IconFromGroup(lk, *pGroup, &icon))
         return nullptr;
-    }
-    const ResourceEntry* pGroup = FindEntry(KeyOf(pszName), u"#14" /* RT_GROUP_ICON */);
-    if (!pGroup || !IconFromGroup(*pGroup, &icon)) {
-        SetError(lk, ERROR_RESOURCE_NAME_NOT_FOUND);
-        return nullptr;
-    }
-    const std::u16string& name = pGroup->name;
-    const std::string key = "resource " + ToAnsi(name.substr(name[0] == u'#' ? 1 : 0));
+    icon.source = "resource " + std::to_string(pGroup->nName);
     // A shared icon: every load gives the same handle.
-    if (auto it = s.sharedIcons.find(key); it != s.sharedIcons.end())
-        return it->second;
-    icon.source = key;
-    const HICON h = NewIcon(lk, icon);
-    s.sharedIcons[key] = h;
+    State& s = S(lk);
+    for (const auto& [h, loaded] : s.icons)
+        if (loaded.source == icon.source)
+            return h;
+    const HICON h = reinterpret_cast<HICON>(s.nNextIcon);
+    s.nNextIcon += 4;
+    s.icons[h] = icon;
     return h;
 }
 
@@ -156,24 +118,18 @@ using namespace sim::win;
 
 bool sim::SetModuleResources(const void* pRes, size_t nBytes)
 {
+    // Each entry of a .res file: a header, the data, and padding to a DWORD. The header holds
+    // the data's size and its own, the type and the name, each 0xFFFF and an ordinal or else a
+    // text (which nothing finds), and at byte 22 of a header of ordinals the language.
     const auto* pBase = static_cast<const unsigned char*>(pRes);
-    std::vector<ResourceEntry>& entries = Entries();
-    size_t nOffset = 0;
-    while (nOffset + 8 <= nBytes) {
+    for (size_t nOffset = 0; nOffset + 8 <= nBytes;) {
         const unsigned char* p = pBase + nOffset;
         const DWORD nDataSize = Read<DWORD>(p);
         const DWORD nHeaderSize = Read<DWORD>(p + 4);
-        const unsigned char* q = p + 8;
-        ResourceEntry e;
-        e.type = ReadId(q);
-        e.name = ReadId(q);
-        q = pBase + ((static_cast<size_t>(q - pBase) + 3) & ~size_t(3));
-        e.nLanguage = Read<WORD>(q + 6);
-        e.pData = p + nHeaderSize;
-        e.nSize = nDataSize;
-        // The first entry of a .res file is an empty marker.
-        if (nDataSize != 0 && e.type != u"#0")
-            entries.push_back(e);
+        // The first entry is an empty marker.
+        if (nDataSize != 0 && Read<WORD>(p + 8) == 0xFFFF && Read<WORD>(p + 12) == 0xFFFF)
+            Entries().push_back(ResourceEntry{Read<WORD>(p + 10), Read<WORD>(p + 14),
+                                              Read<WORD>(p + 22), p + nHeaderSize, nDataSize});
         nOffset = (nOffset + nHeaderSize + nDataSize + 3) & ~size_t(3);
     }
     return true;
@@ -203,7 +159,8 @@ DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR pszBuffer, DWORD nSize)
 HRSRC WINAPI FindResourceA(HMODULE hModule, LPCSTR pszName, LPCSTR pszType)
 {
     Lock lk = World::Get().Acquire();
-    return FindLocked(lk, hModule, pszName, pszType, -1);
+    return reinterpret_cast<HRSRC>(
+        const_cast<ResourceEntry*>(FindLocked(lk, hModule, pszName, pszType, -1)));
 }
 
 HGLOBAL WINAPI LoadResource(HMODULE, HRSRC hResource)
@@ -231,7 +188,8 @@ HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR pszName)
 HRSRC WINAPI FindResourceExA(HMODULE hModule, LPCSTR pszType, LPCSTR pszName, WORD nLanguage)
 {
     Lock lk = World::Get().Acquire();
-    return FindLocked(lk, hModule, pszName, pszType, nLanguage);
+    return reinterpret_cast<HRSRC>(
+        const_cast<ResourceEntry*>(FindLocked(lk, hModule, pszName, pszType, nLanguage)));
 }
 
 // As the tests convert the program's texts: a whole text of code page 932 into a buffer that

@@ -42,15 +42,14 @@ LRESULT Dispatch(const MSG& msg)
         pKeep = FindShared(lk, msg.hwnd);
         if (!pKeep || pKeep->nThread != CurrentThread(lk))
             return 0;
+        pfnProc = pKeep->pfnProc;
         if (msg.message == WM_TIMER && msg.lParam) {
-            // Only a timer procedure that a timer of this window has is called.
+            // It goes to the timer procedure instead, only to one that a timer of this window has.
+            pfnProc = nullptr;
             for (const Timer& t : S(lk).timers)
                 if (t.hwnd == msg.hwnd && reinterpret_cast<LPARAM>(t.pfnProc) == msg.lParam)
                     pfnTimer = t.pfnProc;
-            if (!pfnTimer)
-                return 0;
         }
-        pfnProc = pKeep->pfnProc;
     }
     if (pfnTimer) {
         pfnTimer(msg.hwnd, WM_TIMER, msg.wParam, GetTickCount());
@@ -90,36 +89,16 @@ char CharacterOf(UINT nKey)
 
 void NotifyParent(HWND hwndControl, UINT nCode)
 {
-    HWND hwndParent = nullptr;
-    LONG_PTR nId = 0;
-    {
-        Lock lk = World::Get().Acquire();
-        Window* p = Find(lk, hwndControl);
-        if (!p)
-            return;
-        hwndParent = p->hwndParent;
-        nId = p->nId;
-    }
-    if (hwndParent)
-        SendMessageA(hwndParent, WM_COMMAND, MAKEWPARAM(nId, nCode),
-                     reinterpret_cast<LPARAM>(hwndControl));
+    SendMessageA(GetParent(hwndControl), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwndControl), nCode),
+                 reinterpret_cast<LPARAM>(hwndControl));
 }
 
 LRESULT SendNotify(HWND hwndControl, NMHDR* pHeader)
 {
-    HWND hwndParent = nullptr;
-    {
-        Lock lk = World::Get().Acquire();
-        Window* p = Find(lk, hwndControl);
-        if (!p)
-            return 0;
-        hwndParent = p->hwndParent;
-        pHeader->hwndFrom = hwndControl;
-        pHeader->idFrom = static_cast<UINT_PTR>(p->nId);
-    }
-    if (!hwndParent)
-        return 0;
-    return SendMessageA(hwndParent, WM_NOTIFY, pHeader->idFrom, reinterpret_cast<LPARAM>(pHeader));
+    pHeader->hwndFrom = hwndControl;
+    pHeader->idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(hwndControl));
+    return SendMessageA(GetParent(hwndControl), WM_NOTIFY, pHeader->idFrom,
+                        reinterpret_cast<LPARAM>(pHeader));
 }
 
 }  // namespace sim::win
@@ -252,9 +231,6 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
             return 1;
         case WM_QUERYENDSESSION:
             return TRUE;  // the session may end
-        case WM_NOTIFYFORMAT:
-            // Every window of the simulation is made with the ANSI calls.
-            return NFR_ANSI;
         case WM_SETICON:
         case WM_GETICON: {
             Lock lk = World::Get().Acquire();

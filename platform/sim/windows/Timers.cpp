@@ -16,22 +16,26 @@ namespace {
 
 void Arm(Lock& lk, Timer& t);
 
+// Picks the timer of a window, or of a thread (hwnd null), by its id.
+auto Same(HWND hwnd, UINT_PTR nId, DWORD nThread)
+{
+    return [=](const Timer& t) { return t.hwnd == hwnd && t.nId == nId && t.nThread == nThread; };
+}
+
 // Runs on the thread that moves the clock, with the lock held.
 void FallDue(HWND hwnd, UINT_PTR nId, DWORD nThread)
 {
     Lock held;
     State& s = S(held);
-    for (Timer& t : s.timers) {
-        if (t.hwnd != hwnd || t.nId != nId || t.nThread != nThread)
-            continue;
-        if (!t.nReadySince)
-            t.nReadySince = s.nNextReady++;
-        Arm(held, t);
-        World& w = World::Get();
-        if (auto pThread = w.FindThread(nThread))
-            w.Wake(*pThread);
+    auto it = std::find_if(s.timers.begin(), s.timers.end(), Same(hwnd, nId, nThread));
+    if (it == s.timers.end())
         return;
-    }
+    if (!it->nReadySince)
+        it->nReadySince = s.nNextReady++;
+    Arm(held, *it);
+    World& w = World::Get();
+    if (auto pThread = w.FindThread(nThread))
+        w.Wake(*pThread);
 }
 
 void Arm(Lock&, Timer& t)
@@ -40,6 +44,20 @@ void Arm(Lock&, Timer& t)
     t.nEvent = w.Schedule(
         w.Now() + uint64_t(t.nPeriod) * 1000,
         [hwnd = t.hwnd, nId = t.nId, nThread = t.nThread] { FallDue(hwnd, nId, nThread); });
+}
+
+// Cancels and forgets the timers that bPicked picks; returns whether there were any.
+template <class Pick>
+bool Remove(Lock& lk, Pick bPicked)
+{
+    std::vector<Timer>& timers = S(lk).timers;
+    for (const Timer& t : timers)
+        if (bPicked(t))
+            World::Get().Cancel(t.nEvent);
+    auto it = std::remove_if(timers.begin(), timers.end(), bPicked);
+    const bool bAny = it != timers.end();
+    timers.erase(it, timers.end());
+    return bAny;
 }
 
 }  // namespace
@@ -68,14 +86,7 @@ bool SynthesizeTimer(Lock& lk, ThreadState& self, UINT nRemove, MSG* pMsg)
 
 void KillWindowTimers(Lock& lk, HWND hwnd)
 {
-    World& w = World::Get();
-    State& s = S(lk);
-    for (const Timer& t : s.timers)
-        if (t.hwnd == hwnd)
-            w.Cancel(t.nEvent);
-    s.timers.erase(std::remove_if(s.timers.begin(), s.timers.end(),
-                                  [hwnd](const Timer& t) { return t.hwnd == hwnd; }),
-                   s.timers.end());
+    Remove(lk, [hwnd](const Timer& t) { return t.hwnd == hwnd; });
 }
 
 }  // namespace sim::win
@@ -101,41 +112,19 @@ UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR nId, UINT nPeriod, TIMERPROC pfnPro
     } else {
         nId = s.nNextThreadTimer++;
     }
+    // Setting a timer again replaces it, and its period starts anew.
+    Remove(lk, Same(hwnd, nId, nThread));
     nPeriod = std::clamp(nPeriod, UINT(USER_TIMER_MINIMUM), UINT(USER_TIMER_MAXIMUM));
-    auto it = std::find_if(s.timers.begin(), s.timers.end(), [&](const Timer& t) {
-        return t.hwnd == hwnd && t.nId == nId && t.nThread == nThread;
-    });
-    if (it == s.timers.end()) {
-        s.timers.push_back(Timer{});
-        it = s.timers.end() - 1;
-    } else {
-        // Setting a timer again starts its period anew.
-        w.Cancel(it->nEvent);
-        it->nReadySince = 0;
-    }
-    it->hwnd = hwnd;
-    it->nId = nId;
-    it->nThread = nThread;
-    it->nPeriod = nPeriod;
-    it->pfnProc = pfnProc;
-    Arm(lk, *it);
+    s.timers.push_back(Timer{hwnd, nId, nThread, nPeriod, pfnProc});
+    Arm(lk, s.timers.back());
     return nId ? nId : 1;
 }
 
 BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR nId)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    State& s = S(lk);
-    const DWORD nThread = CurrentThread(lk);
-    auto it = std::find_if(s.timers.begin(), s.timers.end(), [&](const Timer& t) {
-        return t.hwnd == hwnd && t.nId == nId && t.nThread == nThread;
-    });
-    if (it == s.timers.end()) {
-        SetError(lk, ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    w.Cancel(it->nEvent);
-    s.timers.erase(it);
-    return TRUE;
+    Lock lk = World::Get().Acquire();
+    if (Remove(lk, Same(hwnd, nId, CurrentThread(lk))))
+        return TRUE;
+    SetError(lk, ERROR_INVALID_PARAMETER);
+    return FALSE;
 }

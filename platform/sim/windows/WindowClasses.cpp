@@ -47,17 +47,6 @@ void AddBuiltInClass(const WindowClass& cls)
     BuiltInClasses().push_back(std::make_shared<WindowClass>(cls));
 }
 
-LRESULT ControlFont(HWND hwnd, UINT nMessage, WPARAM wParam)
-{
-    Lock lk = World::Get().Acquire();
-    Window* p = Find(lk, hwnd);
-    if (nMessage == WM_SETFONT) {
-        p->hFont = reinterpret_cast<HFONT>(wParam);
-        return 0;
-    }
-    return reinterpret_cast<LRESULT>(p->hFont);
-}
-
 LRESULT NotSimulated(HWND hwnd, UINT nMessage)
 {
     World& w = World::Get();

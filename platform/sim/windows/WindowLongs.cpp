@@ -14,18 +14,25 @@ using namespace sim::win;
 
 namespace {
 
-bool ExtraRange(Lock& lk, Window& win, INT nIndex, size_t nSize)
+// The class's extra bytes at nIndex, or null: a negative index that is not simulated is misuse,
+// one past the bytes a failure.
+unsigned char* Extra(Lock& lk, Window& win, INT nIndex, size_t nSize, const char* pszCall)
 {
-    if (nIndex >= 0 && static_cast<size_t>(nIndex) + nSize <= win.extra.size())
-        return true;
-    SetError(lk, ERROR_INVALID_INDEX);
-    return false;
+    if (nIndex < 0) {
+        World::Get().Misuse(std::string(pszCall) + " of index " + std::to_string(nIndex) +
+                            ", which is not simulated");
+        return nullptr;
+    }
+    if (static_cast<size_t>(nIndex) + nSize > win.extra.size()) {
+        SetError(lk, ERROR_INVALID_INDEX);
+        return nullptr;
+    }
+    return &win.extra[static_cast<size_t>(nIndex)];
 }
 
 LONG_PTR GetLong(HWND hwnd, INT nIndex, size_t nSize)
 {
-    World& w = World::Get();
-    Lock lk = w.Acquire();
+    Lock lk = World::Get().Acquire();
     Window* p = FindOrFail(lk, hwnd);
     if (!p)
         return 0;
@@ -39,44 +46,11 @@ LONG_PTR GetLong(HWND hwnd, INT nIndex, size_t nSize)
         default:
             break;
     }
-    if (nIndex < 0) {
-        w.Misuse("GetWindowLong of index " + std::to_string(nIndex) + ", which is not simulated");
-        return 0;
-    }
-    if (!ExtraRange(lk, *p, nIndex, nSize))
-        return 0;
     // nSize bytes, the low ones of a LONG_PTR on a little-endian machine.
     LONG_PTR n = 0;
-    std::memcpy(&n, &p->extra[static_cast<size_t>(nIndex)], nSize);
+    if (const unsigned char* pExtra = Extra(lk, *p, nIndex, nSize, "GetWindowLong"))
+        std::memcpy(&n, pExtra, nSize);
     return n;
-}
-
-LONG_PTR SetLong(HWND hwnd, INT nIndex, LONG_PTR nValue)
-{
-    World& w = World::Get();
-    Lock lk = w.Acquire();
-    Window* p = FindOrFail(lk, hwnd);
-    if (!p)
-        return 0;
-    switch (nIndex) {
-        case GWLP_USERDATA:
-            return std::exchange(p->nUserData, nValue);
-        case GWLP_WNDPROC:
-            return reinterpret_cast<LONG_PTR>(
-                std::exchange(p->pfnProc, reinterpret_cast<WNDPROC>(nValue)));
-        default:
-            break;
-    }
-    if (nIndex < 0) {
-        w.Misuse("SetWindowLong of index " + std::to_string(nIndex) + ", which is not simulated");
-        return 0;
-    }
-    if (!ExtraRange(lk, *p, nIndex, sizeof nValue))
-        return 0;
-    LONG_PTR nOld;
-    std::memcpy(&nOld, &p->extra[static_cast<size_t>(nIndex)], sizeof nOld);
-    std::memcpy(&p->extra[static_cast<size_t>(nIndex)], &nValue, sizeof nValue);
-    return nOld;
 }
 
 }  // namespace
@@ -93,5 +67,23 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND hwnd, INT nIndex)
 
 LONG_PTR WINAPI SetWindowLongPtrA(HWND hwnd, INT nIndex, LONG_PTR nValue)
 {
-    return SetLong(hwnd, nIndex, nValue);
+    Lock lk = World::Get().Acquire();
+    Window* p = FindOrFail(lk, hwnd);
+    if (!p)
+        return 0;
+    switch (nIndex) {
+        case GWLP_USERDATA:
+            return std::exchange(p->nUserData, nValue);
+        case GWLP_WNDPROC:
+            return reinterpret_cast<LONG_PTR>(
+                std::exchange(p->pfnProc, reinterpret_cast<WNDPROC>(nValue)));
+        default:
+            break;
+    }
+    LONG_PTR nOld = 0;
+    if (unsigned char* pExtra = Extra(lk, *p, nIndex, sizeof nValue, "SetWindowLong")) {
+        std::memcpy(&nOld, pExtra, sizeof nOld);
+        std::memcpy(pExtra, &nValue, sizeof nValue);
+    }
+    return nOld;
 }

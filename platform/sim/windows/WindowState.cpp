@@ -39,9 +39,7 @@ DWORD CurrentThread(Lock& lk)
 
 Window* Find(Lock& lk, HWND hwnd)
 {
-    State& s = S(lk);
-    auto it = s.windows.find(hwnd);
-    return it == s.windows.end() ? nullptr : it->second.get();
+    return FindShared(lk, hwnd).get();
 }
 
 Window* FindOrFail(Lock& lk, HWND hwnd)

@@ -82,7 +82,6 @@ struct Window
     Life life = Life::Creating;
     bool bNeedPaint = false;
     bool bErase = false;
-    HFONT hFont = nullptr;
     HICON hIconBig = nullptr;
     HICON hIconSmall = nullptr;
     HWND hwndUpDown = nullptr;  // the up-down control that this window is the buddy of
@@ -105,13 +104,13 @@ struct Icon
 {
     int cx = 32;
     int cy = 32;
-    std::string source;  // "module:136" or "system:32512"
+    std::string source;  // "resource 136"
 };
 
 struct ResourceEntry
 {
-    std::u16string type;  // "#5" for an ordinal, else the name in capitals
-    std::u16string name;
+    WORD nType = 0;  // ordinals: a resource named by a text is not simulated
+    WORD nName = 0;
     WORD nLanguage = 0;
     const unsigned char* pData = nullptr;
     DWORD nSize = 0;
@@ -138,7 +137,6 @@ struct State
     uint64_t nNextReady = 1;
     UINT_PTR nNextThreadTimer = 0x7FF0;
     std::map<HICON, Icon> icons;
-    std::map<std::string, HICON> sharedIcons;
     uintptr_t nNextIcon = 0x30010;
     std::map<HDC, HWND> dcs;  // from BeginPaint to EndPaint
     uintptr_t nNextDc = 0x40010;
@@ -166,9 +164,6 @@ std::shared_ptr<WindowClass> FindClass(Lock& lk, const std::string& name);
 bool SameClassName(const std::string& a, const std::string& b);  // without regard to case
 // Registers a class of the window system itself, at start.
 void AddBuiltInClass(const WindowClass& cls);
-// WM_SETFONT and WM_GETFONT as the controls answer them: the font is kept with the window
-// (takes the lock).
-LRESULT ControlFont(HWND hwnd, UINT nMessage, WPARAM wParam);
 // A message of a control class's own range that the simulation does not model: misuse, so that
 // a program that starts to send it is told, and answered 0 (takes the lock).
 LRESULT NotSimulated(HWND hwnd, UINT nMessage);
