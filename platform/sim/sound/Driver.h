@@ -81,41 +81,28 @@ struct Room
     void Reset();
 };
 
-// The start of every wave call: a held call waits at its gate (the lock is let go meanwhile);
-// a call from a driver thread is misuse. Returns false when the call must fail at once.
-// An open or a close (bSends) waits for winmm's own thread as a cross-thread SendMessage does,
-// as under Wine: the caller handles the window messages other threads have sent it, and those
-// they send while a test holds the call.
-bool BeginCall(Lock& lk, const char* pszCall, bool bSends = false);
-
-// A call on an open device: BeginCall, a fault injected into it, and the device's stream.
+// A call on an open device: the start of every wave call (Streams.cpp), a fault injected into
+// it, and the device's stream.
 MMRESULT DeviceCall(const char* pszCall, void* hDevice, bool bInput, Lock& lk, Stream*& pStream,
                     bool bSends = false);
 Stream* FindStream(void* hDevice, bool bInput);
 
-// Opens a stream (the open notice is delivered before this returns) or returns the reason.
-MMRESULT OpenStream(Lock& lk, bool bInput, void** phDevice, UINT nDevice, const WAVEFORMATEX* pwfx,
-                    DWORD_PTR nCallback, DWORD_PTR nInstance, DWORD nFlags);
-// Closes a stream whose queue is empty: delivers what is owed, then the close notice.
-void CloseStream(Lock& lk, Stream& s);
+// The wave calls that capture and playback share, as waveIn* (bInput) or waveOut*; pszCall is
+// the call's name.
+MMRESULT OpenStream(const char* pszCall, bool bInput, void** phDevice, UINT nDevice,
+                    const WAVEFORMATEX* pwfx, DWORD_PTR nCallback, DWORD_PTR nInstance,
+                    DWORD nFlags);
+MMRESULT SetPrepared(const char* pszCall, void* hDevice, bool bInput, WAVEHDR* pHdr, UINT nSize,
+                     bool bPrepared);
+MMRESULT QueueHeader(const char* pszCall, void* hDevice, bool bInput, WAVEHDR* pHdr, UINT nSize);
+MMRESULT ResetStream(const char* pszCall, void* hDevice, bool bInput);
+MMRESULT CloseStream(const char* pszCall, void* hDevice, bool bInput);
 
-// Owes the program a notice; buffer notices may be made late.
-void Notify(Stream& s, UINT nMessage, DWORD_PTR nParam1, bool bBufferNotice);
-void WaitForNotices(Lock& lk, Stream& s);
-
-// Header states, written with atomic stores: the program reads the flags of a buffer the
-// driver may hold without taking any lock of the world.
-DWORD Flags(const WAVEHDR& hdr);
-void SetFlags(WAVEHDR& hdr, DWORD nFlags);
-void MarkDone(Stream& s, WAVEHDR& hdr, UINT nMessage);
-
-// The checks every header call makes, in Windows' order.
-MMRESULT CheckHeader(const WAVEHDR* pHdr, UINT nSize);
-MMRESULT Prepare(WAVEHDR* pHdr, UINT nSize);
-MMRESULT Unprepare(WAVEHDR* pHdr, UINT nSize);
-
-// The stream's run: capture (WaveIn.cpp) or playback (WaveOut.cpp) of the queue's head.
-void ScheduleCapture(Stream& s);
-void SchedulePlayback(Stream& s);
+// Schedules the completion of the head of the queue of a running stream.
+void ScheduleHead(Stream& s);
+// What a run does with the frames [nHeadFrame, nHeadFrame + nFrames) of a buffer: capture
+// (WaveIn.cpp) writes the source's into it, playback (WaveOut.cpp) records its as heard.
+void Fill(const Stream& s, WAVEHDR& hdr, uint64_t nFrames);
+void Record(const Stream& s, const WAVEHDR& hdr, uint64_t nFrames);
 
 }  // namespace sim::sound
