@@ -32,13 +32,10 @@ HGLOBAL WINAPI GlobalAlloc(UINT nFlags, SIZE_T nBytes)
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
-    if (w.TakeFault("GlobalAlloc")) {
-        sim::SetError(lk, ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
-    }
     Block b;
     b.nSize = nBytes;
-    b.p = std::malloc(nBytes ? nBytes : 1);
+    // An injected fault fails as the host's memory running out does.
+    b.p = w.TakeFault("GlobalAlloc") ? nullptr : std::malloc(nBytes ? nBytes : 1);
     if (!b.p) {
         sim::SetError(lk, ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;

@@ -30,10 +30,7 @@ bool NextMessage(World& w, ThreadState& self, UINT nMin, UINT nMax, UINT nRemove
         return true;
     }
     if (self.bQuitPending && InRange(WM_QUIT, nMin, nMax)) {
-        *pMsg = MSG{};
-        pMsg->message = WM_QUIT;
-        pMsg->wParam = static_cast<WPARAM>(self.nQuitCode);
-        pMsg->time = static_cast<DWORD>(w.Now() / 1000);
+        *pMsg = w.Stamped(nullptr, WM_QUIT, static_cast<WPARAM>(self.nQuitCode), 0);
         if (nRemove & PM_REMOVE)
             self.bQuitPending = false;
         return true;

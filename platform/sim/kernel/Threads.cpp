@@ -45,7 +45,8 @@ DWORD WINAPI ResumeThread(HANDLE hThread)
         return DWORD(-1);
     }
     const DWORD nWas = p->pThread->bSuspended ? 1 : 0;
-    w.Resume(*p->pThread);
+    p->pThread->bSuspended = false;
+    w.Wake(*p->pThread);
     return nWas;
 }
 
@@ -188,17 +189,18 @@ BOOL WINAPI SetEvent(HANDLE h)
     return TRUE;
 }
 
-// Sleep(0) gives up the rest of the time slice and returns; any other sleep ends on a tick of
-// the system timer.
+// Sleep(0) gives up the rest of the time slice and returns; any other sleep ends on the first
+// tick of the system timer at or after its time.
 void WINAPI Sleep(DWORD nMilliseconds)
 {
     World& w = World::Get();
     Lock lk = w.Acquire();
     if (nMilliseconds == 0)
         return;
+    const uint64_t nTick = sim::DEFAULT_TICK_US;
     const uint64_t deadline = nMilliseconds == INFINITE
                                   ? sim::NO_DEADLINE
-                                  : w.NextTick(w.Now() + uint64_t(nMilliseconds) * 1000);
+                                  : (w.Now() + nMilliseconds * 1000ull + nTick - 1) / nTick * nTick;
     w.Block(
         lk, w.Current(lk), [] { return false; }, deadline, nullptr, "Sleep");
 }

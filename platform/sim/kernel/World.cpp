@@ -195,12 +195,6 @@ void World::WakeAll(WaitList& list)
         Wake(*p);
 }
 
-void World::Resume(ThreadState& t)
-{
-    t.bSuspended = false;
-    Wake(t);
-}
-
 HANDLE World::AddHandle(std::shared_ptr<KernelObject> pObject)
 {
     HANDLE h = reinterpret_cast<HANDLE>(m_nNextHandle);
@@ -229,7 +223,6 @@ uint64_t World::Schedule(uint64_t atUs, std::function<void()> fn)
     const uint64_t nId = m_nNextEvent++;
     const uint64_t at = std::max(atUs, m_nNowUs);
     m_events[{at, nId}] = std::move(fn);
-    m_eventTimes[nId] = at;
     return nId;
 }
 
@@ -264,23 +257,16 @@ void World::RunNextEvent()
     auto it = m_events.begin();
     m_nNowUs = std::max(m_nNowUs, it->first.first);
     std::function<void()> fn = std::move(it->second);
-    m_eventTimes.erase(it->first.second);
     m_events.erase(it);
     fn();
 }
 
 void World::Cancel(uint64_t nEvent)
 {
-    auto it = m_eventTimes.find(nEvent);
-    if (it == m_eventTimes.end())
-        return;
-    m_events.erase({it->second, nEvent});
-    m_eventTimes.erase(it);
-}
-
-uint64_t World::NextTick(uint64_t atUs) const
-{
-    return (atUs + DEFAULT_TICK_US - 1) / DEFAULT_TICK_US * DEFAULT_TICK_US;
+    auto it = std::find_if(m_events.begin(), m_events.end(),
+                           [&](const auto& event) { return event.first.second == nEvent; });
+    if (it != m_events.end())
+        m_events.erase(it);
 }
 
 void World::Settle(Lock& lk)
@@ -374,7 +360,6 @@ void World::Reset(Lock&)
     m_faults.clear();
     m_misuses.clear();
     m_events.clear();
-    m_eventTimes.clear();
     m_nNowUs = 0;
     for (auto& fn : m_resets)
         fn();

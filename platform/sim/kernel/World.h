@@ -105,7 +105,6 @@ public:
                const char* pszWhat = "");
     void Wake(ThreadState& t);
     void WakeAll(WaitList& list);
-    void Resume(ThreadState& t);
 
     // ---- handles
     HANDLE AddHandle(std::shared_ptr<KernelObject> pObject);
@@ -117,20 +116,12 @@ public:
     // A message as its receiver reads it, stamped with the clock.
     MSG Stamped(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lParam) const
     {
-        MSG msg{};
-        msg.hwnd = hwnd;
-        msg.message = nMessage;
-        msg.wParam = wParam;
-        msg.lParam = lParam;
-        msg.time = static_cast<DWORD>(m_nNowUs / 1000);
-        return msg;
+        return MSG{hwnd, nMessage, wParam, lParam, static_cast<DWORD>(m_nNowUs / 1000), {}};
     }
-    // The first tick of the system timer at or after the given time.
-    uint64_t NextTick(uint64_t atUs) const;
     // fn runs with the lock held on the thread that moves the clock; it must not block or
     // call the program, only change simulated state and wake threads.
     uint64_t Schedule(uint64_t atUs, std::function<void()> fn);
-    void Cancel(uint64_t nEvent);
+    void Cancel(uint64_t nEvent);  // of one that ran already, or of 0: nothing
     void Settle(Lock& lk);
     void AdvanceTo(Lock& lk, uint64_t targetUs);
 
@@ -182,8 +173,7 @@ private:
 
     uint64_t m_nNowUs = 0;
     uint64_t m_nNextEvent = 1;
-    std::map<std::pair<uint64_t, uint64_t>, std::function<void()>> m_events;
-    std::map<uint64_t, uint64_t> m_eventTimes;
+    std::map<std::pair<uint64_t, uint64_t>, std::function<void()>> m_events;  // by time, id
 
     struct Fault
     {

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <strings.h>
 #include <vector>
 
 using sim::Lock;
@@ -22,28 +23,22 @@ using sim::World;
 
 namespace {
 
-// The program's sections and keys are ASCII.
+// The program's sections and keys are ASCII (and the host program keeps the "C" locale).
 bool SameName(const std::string& a, const std::string& b)
 {
-    auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-               return lower(static_cast<unsigned char>(x)) == lower(static_cast<unsigned char>(y));
-           });
-}
-
-std::string Trim(const std::string& s)
-{
-    const size_t b = s.find_first_not_of(" \t");
-    if (b == std::string::npos)
-        return "";
-    const size_t e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
+    return strcasecmp(a.c_str(), b.c_str()) == 0;
 }
 
 std::string TrimRight(std::string s)
 {
     s.erase(s.find_last_not_of(" \t") + 1);
     return s;
+}
+
+std::string Trim(const std::string& s)
+{
+    std::string t = TrimRight(s);
+    return t.erase(0, t.find_first_not_of(" \t"));
 }
 
 // The host path of a profile file name, or "" for one the simulation does not model: a name
