@@ -51,7 +51,7 @@ struct DialogInfo
 {
     int nBaseX = 0;  // dialog base units of the dialog's font, in pixels
     int nBaseY = 0;
-    int nDefId = 0;            // the default push button's id (DM_SETDEFID), 0 for none
+    int nDefId = 0;            // the default push button of the template, 0 for none
     HWND hwndFocus = nullptr;  // the control that had the focus last
     bool bEnded = false;       // EndDialog was called
     INT_PTR nResult = 0;
