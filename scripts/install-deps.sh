@@ -57,7 +57,7 @@ fi
 # neither is to be had (a container that may not mount or write binfmt_misc), the 64-bit build
 # stands in for the shipped one: said here and in the summary of every test run.
 here=$(cd "$(dirname "$0")" && pwd)
-warn() { echo "install-deps: WARNING: $*; the tests run the 64-bit build in place of the shipped 32-bit one" >&2; }
+warn() { echo "install-deps: WARNING: $*: the shipped 32-bit build cannot be tested here" >&2; }
 
 binfmt=/proc/sys/fs/binfmt_misc
 qemu=/usr/bin/qemu-i386
@@ -97,13 +97,8 @@ set_up_emulation() {  # returns non-zero, after a warning, where it cannot be se
   [ "$(cat "$binfmt/status")" = enabled ] || echo 1 | $sudo tee "$binfmt/status" >/dev/null
 }
 
-# wine32 beside the installed amd64 packages. Each package installed for both architectures must
-# stand at one version, which the archive's indexes do not always allow: its i386 security index
-# has been seen out of step with its Release file for days, so that the i386 copies could not
-# match amd64 ones at a security version, and apt's way out was to remove wine64, pulseaudio and
-# more. scripts/apt-same-versions.sh pins those packages to their installed version where the i386
-# indexes hold it, else to the newest version both architectures hold; the plan is simulated
-# first, a removal stops the set-up, and every move is printed.
+# wine32 beside the installed amd64 packages, with nothing removed and every version move printed
+# (scripts/install-beside.sh).
 install_wine32() {
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     echo "install-deps: adding the i386 architecture"
@@ -111,41 +106,8 @@ install_wine32() {
     updated=0
   fi
   [ $updated = 1 ] || { $sudo apt-get update -q || echo "install-deps: apt-get update failed for some indexes; going on with the rest"; updated=1; }
-  local prefs plan try request=(wine32:i386) removed version
-  prefs=$(mktemp)
-  "$here/apt-same-versions.sh" >"$prefs"
-  local apt=(apt-get -q -o "Dir::Etc::Preferences=$prefs" --no-install-recommends)
-  plan=$("${apt[@]}" -s install "${request[@]}" 2>&1) || true
-  # A package of one architecture only that needs the very version of a library that moves (a
-  # tool beside its library) would be removed: it moves too, to its newest version that stays.
-  for removed in $(awk '/^Remv / { print $2 }' <<<"$plan"); do
-    for version in $(apt-cache madison "$removed" | awk '{ print $3 }'); do
-      try=$("${apt[@]}" -s install "${request[@]}" "$removed=$version" 2>&1) || continue
-      grep -q "^Remv $removed " <<<"$try" && continue
-      request+=("$removed=$version")
-      plan=$try
-      break
-    done
-  done
-  if grep -q '^E: ' <<<"$plan" || grep -q '^Remv ' <<<"$plan"; then
-    rm -f "$prefs"
-    echo "install-deps: ERROR: wine32 cannot be installed without removing packages; apt's plan:" >&2
-    grep -E '^(Remv|E:| )' <<<"$plan" >&2
-    warn "wine32 was not installed"
-    return 1
-  fi
-  # Every installed package that moves: "Inst NAME [OLD] (NEW ...)".
-  sed -n 's/^Inst \([^ ]*\) \[\([^]]*\)\] (\([^ ]*\) .*/\1 \2 \3/p' <<<"$plan" |
-    while read -r package old new; do
-      if dpkg --compare-versions "$new" lt "$old"; then
-        echo "install-deps: moving $package from $old down to $new: the i386 indexes lack $old and anything newer"
-      else
-        echo "install-deps: moving $package from $old to $new"
-      fi
-    done
-  echo "install-deps: installing ${request[*]}"
-  DEBIAN_FRONTEND=noninteractive $sudo "${apt[@]}" -y --allow-downgrades install "${request[@]}" || { rm -f "$prefs"; warn "wine32 could not be installed"; return 1; }
-  rm -f "$prefs"
+  $sudo "$here/install-beside.sh" wine32:i386 ||
+    { echo "install-deps: ERROR: wine32 was not installed: make test will run what it can and fail" >&2; return 1; }
 }
 
 force_emulation=${SORVANTA_EMULATE_32BIT:-0}
