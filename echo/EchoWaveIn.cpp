@@ -23,8 +23,8 @@ CEchoWaveIn::CEchoWaveIn(CEchoPanel* pPanel)
 
 // Normally OnClose has released the echo. It has not when the close failed or a worker
 // outlived it; then this runs once nothing reaches the device any more (DeleteWaveDevice), with
-// the playback device still there: the panel closes it only after this device, or leaves it to
-// this device.
+// the playback device still there: the panel closes it only after this device, or this device
+// has taken it (Close).
 CEchoWaveIn::~CEchoWaveIn()
 {
     ReleaseEcho();
@@ -34,17 +34,17 @@ CEchoWaveIn::~CEchoWaveIn()
     }
 }
 
-void CEchoWaveIn::DetachPanel()
+BOOL CEchoWaveIn::Close()
 {
+    const BOOL bClosed = CWaveIn::Close();
     // The wait ends because a worker inside the panel only takes the level lock, which nobody
     // holds for more than two stores, and writes two numbers.
     m_panelGate.Withdraw();
-}
-
-void CEchoWaveIn::KeepPlaybackDevice(CEchoWaveOut* pWaveOut)
-{
-    m_pWaveOut = pWaveOut;
-    m_bKeepsWaveOut = pWaveOut != nullptr;
+    if (IsReachedByWorker() && m_pWaveOut && !m_bKeepsWaveOut) {
+        m_bKeepsWaveOut = true;
+        m_pPanel->m_pWaveOut = nullptr;
+    }
+    return bClosed;
 }
 
 void CEchoWaveIn::OnOpen()

@@ -16,13 +16,11 @@ public:
     explicit CEchoWaveIn(CEchoPanel* pPanel);
     ~CEchoWaveIn();
 
-    // From here on the worker leaves the panel alone (a worker that Close could not stop may
-    // still finish a block later). Returns once the worker is not inside a call of the panel.
-    void DetachPanel();
-    // For a device whose worker outlived Close (IsReachedByWorker): that worker may still write
-    // to the playback device, so the playback device is closed and deleted with this device,
-    // once the worker has ended and the playback buffers are released.
-    void KeepPlaybackDevice(CEchoWaveOut* pWaveOut);
+    // CWaveIn's close, which ends the worker; then the worker leaves the panel alone. A worker
+    // that the close could not stop (it may still finish a block later) may still write to
+    // the panel's playback device: the device takes that from the panel, and closes and frees
+    // it once the worker has ended and the playback buffers are released.
+    BOOL Close();
 
     // The echo of one block: the capture buffer's recorded bytes (no more than the playback
     // buffer holds) mixed into the playback buffer; the rest of that buffer is silence.
@@ -48,7 +46,7 @@ private:
     CEchoPanel* m_pPanel;  // not owned
 
     // The playback device the buffers are prepared for, taken from the panel at OnOpen, so
-    // that a block always goes where its buffer belongs; owned only after KeepPlaybackDevice.
+    // that a block always goes where its buffer belongs; owned once a worker outlived Close.
     CEchoWaveOut* m_pWaveOut;
     bool m_bKeepsWaveOut;
     CEntryGate m_panelGate;  // the worker's way to the panel

@@ -178,9 +178,12 @@ void CDialog::RunModalLoop()
         const BOOL bGot = ::GetMessageA(&msg, nullptr, 0, 0);
         if (bGot <= 0) {
             // A quit is not this loop's: the dialog ends, and the quit goes on to the loop around.
+            // A dialog ended meanwhile (by a message sent to it inside this wait) keeps its
+            // result, as on Windows.
             if (bGot == 0)
                 ::PostQuitMessage(static_cast<int>(msg.wParam));
-            m_nModalResult = -1;
+            if (m_bContinueModal)
+                m_nModalResult = -1;
             break;
         }
         // Messages of this dialog and its controls go through its keyboard and its tooltips;

@@ -38,20 +38,6 @@ const ToolTip TOOLTIPS[] = {
     {IDC_DELAY, "エコーするまでの時間"},
 };
 
-// The letter of each label with the control that the label names. The dialog manager would hand
-// a label's letter on to the next control in tab order after the label, and in the template
-// every label comes after all the controls.
-struct LabelKey
-{
-    char cLetter;
-    int nId;
-};
-
-const LabelKey LABEL_KEYS[] = {
-    {'I', IDC_INDEVICE}, {'O', IDC_OUTDEVICE}, {'R', IDC_RATE},
-    {'T', IDC_TIME},     {'P', IDC_ECHO},      {'D', IDC_DELAY},
-};
-
 bool IsMnemonicKey(HWND hwndDialog, MSG* pMsg)
 {
     if (pMsg->message != WM_SYSCHAR && pMsg->message != WM_CHAR)
@@ -160,7 +146,7 @@ CEchoPanel::CEchoPanel(CWnd* pParent)
       m_bStereo(FALSE),
       m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_PANEL))),
       m_bChanging(false),
-      m_bSessionEnded(false)
+      m_bEnding(false)
 {
 }
 
@@ -218,24 +204,25 @@ BOOL CEchoPanel::OnInitDialog()
     m_btnOff.EnableWindow(FALSE);
     m_btnStereo.SetCheck(0);
     RestoreSettings();
+    m_labelKeys.Read(m_hWnd);
     SetTimer(IDT_LEVEL, LEVEL_TICK_MS);
     return TRUE;
 }
 
 // A key the dialog manager takes as a mnemonic: a letter with Alt, or a plain one while the focus
 // is on a control that does not take characters itself (a button, the check box). A label's
-// letter moves the focus to the control the label names, as the dialog manager moves it; every
-// other key goes on to the dialog manager.
+// letter moves the focus to the control the label names, as the dialog manager moves it; a byte
+// of a double-byte character goes to the control as it is, past the dialog manager, which would
+// take a trail byte for a letter; every other key goes on to the dialog manager.
 BOOL CEchoPanel::PreTranslateMessage(MSG* pMsg)
 {
+    const bool bDoubleByte = m_labelKeys.IsDoubleByte(*pMsg);
     if (IsMnemonicKey(m_hWnd, pMsg)) {
-        const int cLetter = std::toupper(static_cast<unsigned char>(pMsg->wParam));
-        for (const LabelKey& key : LABEL_KEYS) {
-            if (key.cLetter == cLetter) {
-                SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(m_hWnd, key.nId)),
-                            TRUE);
-                return TRUE;
-            }
+        if (bDoubleByte)
+            return FALSE;
+        if (HWND hwnd = m_labelKeys.ControlOf(static_cast<char>(pMsg->wParam))) {
+            SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hwnd), TRUE);
+            return TRUE;
         }
     }
     return CDialog::PreTranslateMessage(pMsg);
@@ -283,19 +270,19 @@ void CEchoPanel::OnDestroy()
 }
 
 // A logoff or shutdown (WM_QUERYENDSESSION gets the default answer, TRUE: the session may
-// end). The process ends when this returns, without WM_DESTROY, so the settings are saved here,
-// first, since the stop may meet a driver that takes longer than the system waits; what is
-// saved is the controls, which the stop does not change. A pending restart is cancelled. The
-// message is sent, so it may come inside a start or stop (a wave open or close waits in a
-// cross-thread send, which handles it): that one finishes with the echo off.
+// end). The process may end as soon as this returns, without WM_DESTROY, so the settings are
+// saved at once, before the stop, which may meet a driver that takes longer than the system
+// waits; what is saved is the controls, which the stop does not change. Then the program ends
+// as Exit ends it, since a process may outlive the session's end (a restart manager's
+// ENDSESSION_CLOSEAPP leaves it to close itself). The quit posted here ends every modal loop of
+// the thread, a failure's message box included, now: the message is sent, so it may come inside
+// a start or stop, which finishes first, opening nothing more.
 LRESULT CEchoPanel::OnEndSession(WPARAM bEnding, LPARAM)
 {
     if (bEnding) {
-        m_bSessionEnded = true;
-        KillTimer(IDT_RESTART);
         SaveSettings();
-        if (!m_bChanging)
-            StopEcho();
+        ::PostQuitMessage(0);
+        Carry(REQUEST_END_SESSION);
     }
     return 0;
 }
@@ -328,7 +315,7 @@ void CEchoPanel::OnCancel()
 
 void CEchoPanel::OnExit()
 {
-    EndDialog(0);
+    Carry(REQUEST_EXIT);
 }
 
 BOOL CEchoPanel::OnNeedToolTipText(UINT, NMHDR* pHeader, LRESULT*)
@@ -350,15 +337,63 @@ BOOL CEchoPanel::OnNeedToolTipText(UINT, NMHDR* pHeader, LRESULT*)
 
 void CEchoPanel::StartEcho()
 {
-    if (m_bChanging || m_bSessionEnded)
+    Carry(REQUEST_START);
+}
+
+void CEchoPanel::StopEcho()
+{
+    Carry(REQUEST_STOP);
+}
+
+void CEchoPanel::RequestRestart()
+{
+    Carry(REQUEST_RESTART);
+}
+
+// The one place where the echo is started, stopped and restarted and the panel ended. A start
+// or stop waits inside its wave calls (under Wine each open and close waits for winmm's thread
+// in a cross-thread send) and its message boxes, and there the thread handles what other
+// programs send it: a screen reader's or an automation tool's press, a setting's change, the
+// session's end. Such a request is not run inside the one under way, which would free a device
+// that it is still using: it is held and carried out once that one has finished, in the order
+// the requests came. The window itself goes only from the modal loop, never inside a request.
+void CEchoPanel::Carry(PanelRequest request)
+{
+    m_requests.Add(request);
+    if (m_bChanging)
         return;
     m_bChanging = true;
-    // A pending restart is done by this start: OFF afterwards means off.
-    KillTimer(IDT_RESTART);
-    OpenDevices();
+    while (m_requests.Take(request)) {
+        switch (request) {
+            case REQUEST_START:
+                if (!m_bEnding)
+                    OpenDevices();
+                break;
+            case REQUEST_STOP:
+                CloseDevices();
+                break;
+            case REQUEST_RESTART:
+                if (!m_bEnding)
+                    Restart();
+                break;
+            case REQUEST_EXIT:
+                m_bEnding = true;
+                EndDialog(0);
+                break;
+            case REQUEST_END_SESSION:
+                m_bEnding = true;
+                KillTimer(IDT_RESTART);
+                CloseDevices();
+                EndDialog(0);
+                break;
+        }
+    }
     m_bChanging = false;
-    if (m_bSessionEnded)
-        StopEcho();
+}
+
+bool CEchoPanel::IsEnding() const
+{
+    return m_bEnding || m_requests.Holds(REQUEST_EXIT) || m_requests.Holds(REQUEST_END_SESSION);
 }
 
 // ON and OFF each disable the button that a click or its mnemonic has just given the focus,
@@ -372,8 +407,12 @@ void CEchoPanel::SwitchButtons(CButton& btnEnable, CButton& btnDisable)
     btnDisable.EnableWindow(FALSE);
 }
 
+// The start. A request to end that arrives inside it (in a wave open) leaves the rest undone
+// and shows no message: the end closes what is open.
 void CEchoPanel::OpenDevices()
 {
+    // A pending restart is done by this start: OFF afterwards means off.
+    KillTimer(IDT_RESTART);
     m_bRunning = TRUE;
     SwitchButtons(m_btnOff, m_btnOn);
 
@@ -391,43 +430,38 @@ void CEchoPanel::OpenDevices()
     if (!m_pWaveOut) {
         m_pWaveOut = m_nRate > 0 ? new (std::nothrow) CEchoWaveOut(this) : nullptr;
         if (!m_pWaveOut || !m_pWaveOut->Open(m_nOutDevice, m_nRate, 16, m_bStereo)) {
-            MessageBox("出力デバイスが使用中か指定のフォーマットをサポートしていません。",
-                       "出力デバイス初期化失敗", MB_ICONSTOP | MB_OK);
-            StopEcho();
+            if (!IsEnding())
+                MessageBox("出力デバイスが使用中か指定のフォーマットをサポートしていません。",
+                           "出力デバイス初期化失敗", MB_ICONSTOP | MB_OK);
+            CloseDevices();
             return;
         }
     }
-    if (m_pWaveIn)
+    if (m_pWaveIn || IsEnding())
         return;
     m_pWaveIn = new (std::nothrow) CEchoWaveIn(this);
     if (!m_pWaveIn || !m_pWaveIn->Open(m_nInDevice, m_nRate, 16, m_bStereo, m_nBufferFrames)) {
-        MessageBox("入力デバイスが使用中か指定のフォーマットをサポートしていません。",
-                   "入力デバイス初期化失敗", MB_ICONSTOP | MB_OK);
-        StopEcho();
+        if (!IsEnding())
+            MessageBox("入力デバイスが使用中か指定のフォーマットをサポートしていません。",
+                       "入力デバイス初期化失敗", MB_ICONSTOP | MB_OK);
+        CloseDevices();
         return;
     }
     m_pWaveIn->Start();
 }
 
-// Also the last step of a failed start, which is still under way afterwards.
-void CEchoPanel::StopEcho()
+// The stop; also the last step of a failed start.
+void CEchoPanel::CloseDevices()
 {
-    const bool bChanging = m_bChanging;
-    m_bChanging = true;
     m_bRunning = FALSE;
     SwitchButtons(m_btnOn, m_btnOff);
 
-    // Capture first: its close ends the worker that writes to the playback device and
-    // releases the playback buffers while the playback device is still open.
+    // Capture first: its close ends the worker that writes to the playback device and releases
+    // the playback buffers while the playback device is still open. A capture device whose
+    // worker outlived the close has taken the playback device, which that worker may still
+    // write to, and closes and frees it itself.
     if (m_pWaveIn) {
         m_pWaveIn->Close();
-        m_pWaveIn->DetachPanel();
-        // A worker that did not end may still write to the playback device: the capture device
-        // keeps it, and closes and deletes it when that worker has ended.
-        if (m_pWaveIn->IsReachedByWorker()) {
-            m_pWaveIn->KeepPlaybackDevice(m_pWaveOut);
-            m_pWaveOut = nullptr;
-        }
         DeleteWaveDevice(m_pWaveIn);
         m_pWaveIn = nullptr;
     }
@@ -440,16 +474,14 @@ void CEchoPanel::StopEcho()
     m_nLevel1 = 0;
     m_nLevel2 = 0;
     m_csLevels.Unlock();
-    m_bChanging = bChanging;
 }
 
-void CEchoPanel::RequestRestart()
+void CEchoPanel::Restart()
 {
     m_nRestartCount = 2;
     if (m_bRunning) {
-        StopEcho();
-        if (!m_bSessionEnded)  // it may have ended inside the stop
-            SetTimer(IDT_RESTART, RESTART_TICK_MS);
+        CloseDevices();
+        SetTimer(IDT_RESTART, RESTART_TICK_MS);
     }
 }
 

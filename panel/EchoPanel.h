@@ -10,6 +10,8 @@
 #include "framework/Dialog.h"
 #include "framework/ProgressCtrl.h"
 #include "framework/SpinButtonCtrl.h"
+#include "panel/LabelKeys.h"
+#include "panel/RequestQueue.h"
 
 #include <atomic>
 
@@ -89,15 +91,20 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    void SwitchButtons(CButton& btnEnable, CButton& btnDisable);
+    // Every request of the echo and of the panel's end: carried out now, or, while a start or
+    // stop is under way, once it has finished.
+    void Carry(PanelRequest request);
     void OpenDevices();
+    void CloseDevices();
+    void Restart();
+    // The program is ending, or is asked to: nothing more is opened or shown.
+    bool IsEnding() const;
+    void SwitchButtons(CButton& btnEnable, CButton& btnDisable);
     void RestoreSettings();
     void SaveSettings();
 
-    // A start or stop is under way. The device calls of one, and its message boxes, handle
-    // messages that are sent to this thread (the end of the session): the panel starts or
-    // stops nothing from inside them, and the one under way finishes the work.
-    bool m_bChanging;
-    // The session has ended (WM_ENDSESSION): the echo stays off from now on.
-    bool m_bSessionEnded;
+    CRequestQueue m_requests;
+    bool m_bChanging;  // a start or stop (any request) is under way
+    bool m_bEnding;    // Exit or the session's end has been carried out
+    CLabelKeys m_labelKeys;
 };

@@ -33,9 +33,9 @@
 //  outlived      Close could not stop the closed; route     left to the       the owner's, Open
 //                worker within            detached, the     worker (*); no    refused until the
 //                WAVE_WORKER_TIMEOUT      driver's until    OnClose           worker ends (the
-//                                         its close notice                    panel then leaves
-//                                                                             its playback device
-//                                                                             to the capture
+//                                         its close notice                    echo capture device
+//                                                                             then takes the
+//                                                                             panel's playback
 //                                                                             device); owner,
 //                                                                             worker
 //  dismissed     DeleteWaveDevice while   as it was         as it was         the last worker's,
@@ -93,9 +93,6 @@ public:
     CWaveDevice& operator=(const CWaveDevice&) = delete;
 
     UINT GetDeviceCount() const { return m_nDevices; }
-    // After Close: whether a worker that the close could not stop still reaches the device
-    // (it may be inside OnBuffer, and will be until it ends).
-    BOOL IsReachedByWorker() const { return m_nReachers.load() > 1; }
 
     // Hooks; the derived devices add OnBuffer.
     virtual void OnOpen();   // end of a successful Open
@@ -103,6 +100,10 @@ public:
 
 protected:
     friend class CWaveBuffer;
+
+    // After Close: whether a worker that the close could not stop still reaches the device
+    // (it may be inside OnBuffer, and will be until it ends).
+    BOOL IsReachedByWorker() const { return m_nReachers.load() > 1; }
 
     // The opening steps before the platform open: TRUE to go on, with m_wfx filled and a new
     // route in m_pRoute; FALSE with the reason in m_nError.

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 namespace {
 
@@ -155,6 +157,117 @@ TEST_F(EchoPanel, OnDuringTheCountdownStartsAtOnceAndOffAfterItMeansOff)
     ASSERT_TRUE(input::Click(Item(IDC_OFF)));
     sim::AdvanceTime(1000);
     EXPECT_FALSE(IsOn()) << "the countdown does not switch it on again";
+}
+
+// ---- requests that other programs send in the middle of a start or stop
+
+// The panel's thread handles the messages other threads send it inside a wave open or close
+// (under Wine each of the four waits for winmm's thread in a cross-thread send): another
+// program's ON or OFF, a setting's change, the session's end or a close can come in the middle
+// of a start or a stop, a restart's included. Each is carried out once that one has finished:
+// nothing it uses is freed under it, every device opened is closed once, and the echo ends as
+// the requests say. The session's end saves at once (the process may end when the message
+// returns) and ends the program, as a close does, opening nothing more.
+TEST_F(EchoPanel, ARequestSentInsideAStartOrStopIsCarriedOutWhenItHasFinished)
+{
+    enum Action { ON, OFF, RESTART_STOP, RESTART_START };
+    enum Request { SENT_ON, SENT_OFF, SENT_CHANGE, SESSION_END, SENT_CLOSE };
+    struct Hold
+    {
+        Action action;
+        const char* call;
+    };
+    const Hold holds[] = {
+        {ON, "waveOutOpen"},
+        {ON, "waveInOpen"},
+        {OFF, "waveInClose"},
+        {OFF, "waveOutClose"},
+        {RESTART_STOP, "waveInClose"},
+        {RESTART_STOP, "waveOutClose"},
+        {RESTART_START, "waveOutOpen"},
+        {RESTART_START, "waveInOpen"},
+    };
+    UseDevices({});
+    for (const Hold& hold : holds) {
+        for (Request request : {SENT_ON, SENT_OFF, SENT_CHANGE, SESSION_END, SENT_CLOSE}) {
+            SCOPED_TRACE(std::to_string(hold.action) + " " + hold.call + " " +
+                         std::to_string(request));
+            WriteSettings("INDEVICE=Mic\r\nOUTDEVICE=Speaker\r\nRATE=8000\r\nTIME=50\r\n");
+            Open();
+            if (hold.action != ON) {
+                ASSERT_TRUE(input::Click(Item(IDC_ON)));
+            }
+            sim::Gate inCall;
+            if (hold.action != RESTART_START)
+                sim::HoldWaveCall(hold.call, inCall);
+            switch (hold.action) {
+                case ON:
+                    ASSERT_TRUE(input::Click(Item(IDC_ON)));
+                    break;
+                case OFF:
+                    ASSERT_TRUE(input::Click(Item(IDC_OFF)));
+                    break;
+                case RESTART_STOP:
+                    ASSERT_TRUE(input::PressArrow(Item(IDC_ECHO_SPIN), true));
+                    break;
+                case RESTART_START:
+                    ASSERT_TRUE(input::PressArrow(Item(IDC_ECHO_SPIN), true));
+                    sim::HoldWaveCall(hold.call, inCall);
+                    sim::AdvanceTime(500);
+                    break;
+            }
+            ASSERT_EQ(inCall.Waiting(), 1);
+            std::remove((m_dir.Path() + "/sorvanta.ini").c_str());
+
+            // Sent from the test's thread, each returns once the panel has handled it inside the
+            // call that waits.
+            const auto press = [this](int nId) {
+                SendMessageA(m_hwnd, WM_COMMAND, MAKEWPARAM(nId, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(Item(nId)));
+            };
+            switch (request) {
+                case SENT_ON:
+                    press(IDC_ON);
+                    break;
+                case SENT_OFF:
+                    press(IDC_OFF);
+                    break;
+                case SENT_CHANGE:
+                    SendMessageA(Item(IDC_STEREO), BM_CLICK, 0, 0);
+                    break;
+                case SESSION_END:
+                    EXPECT_TRUE(sim::EndSession(ENDSESSION_LOGOFF));
+                    EXPECT_EQ(Setting("RATE"), "8000") << "saved before the process may end";
+                    break;
+                case SENT_CLOSE:
+                    SendMessageA(m_hwnd, WM_CLOSE, 0, 0);
+                    break;
+            }
+            inCall.Open();
+            sim::AdvanceTime(1000);
+
+            EXPECT_TRUE(sim::MessageBoxes().empty());
+            if (request == SESSION_END || request == SENT_CLOSE) {
+                EXPECT_EQ(m_pUi->Join(), 0u) << "the program ends";
+                EXPECT_FALSE(IsWindow(m_hwnd));
+                EXPECT_EQ(Setting("RATE"), "8000");
+                EXPECT_TRUE(sim::OpenWaveIns().empty());
+                EXPECT_TRUE(sim::OpenWaveOuts().empty());
+                EXPECT_EQ(sim::Live().nThreads, 0) << "no device left behind";
+                continue;
+            }
+            // OFF does not cancel a restart's countdown, and a change while the echo is off
+            // starts nothing.
+            const bool bOn = request == SENT_ON ||
+                             (request == SENT_OFF && hold.action == RESTART_STOP) ||
+                             (request == SENT_CHANGE && hold.action != OFF);
+            EXPECT_EQ(IsOn(), bOn);
+            EXPECT_EQ(sim::OpenWaveIns().size(), bOn ? 1u : 0u);
+            EXPECT_EQ(sim::OpenWaveOuts().size(), bOn ? 1u : 0u);
+            Close();
+            EXPECT_EQ(sim::Live().nThreads, 0) << "every device closed once the panel has ended";
+        }
+    }
 }
 
 // ---- what the singer is told

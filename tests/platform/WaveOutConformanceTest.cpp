@@ -2,6 +2,7 @@
 // against the simulation on the host and against winmm with a virtual PulseAudio sink under Wine.
 #include "platform/win32.h"
 #include "tests/platform/WaveNotices.h"
+#include "tests/support/Difference.h"
 #include "tests/support/PlatformTest.h"
 #include "tests/support/SoundDevices.h"
 
@@ -161,9 +162,13 @@ TEST_F(WaveOut, WrittenBuffersArePlayedInOrderAndEachComesBackOnce)
     EXPECT_EQ(waveOutClose(h), MMSYSERR_NOERROR);
 }
 
-// The system's logoff messages are sent: the panel's thread handles them even while it is inside
-// one of these calls, each of which waits for winmm's own thread in a cross-thread send.
-TEST_F(WaveOut, AThreadInsideAnOpenOrCloseHandlesTheMessagesSentToIt)
+// Messages other programs send (a screen reader's press, the system's logoff) may reach the panel's
+// thread while it is inside one of these calls: under Wine each waits for winmm's own thread in
+// a cross-thread send, which handles the messages sent to the waiting thread, and so does the
+// simulation. Windows documents nothing of it, and a driver may wait either way: a variation of
+// Windows', which the panel meets by holding every request that comes inside a start or stop
+// until it has finished.
+TEST_F(WaveOut, AThreadInsideAnOpenOrCloseMayHandleTheMessagesSentToIt)
 {
     const UINT nIn = FindWaveIn("Mic");
     if (SoundDeviceMissing(nIn, "Mic"))
@@ -207,7 +212,12 @@ TEST_F(WaveOut, AThreadInsideAnOpenOrCloseHandlesTheMessagesSentToIt)
         g_pszInside = call.pszName;
         EXPECT_EQ(call.pfnCall(hOut, hIn, m_nDevice, nIn, wfx), MMSYSERR_NOERROR);
         g_pszInside = nullptr;
-        EXPECT_STREQ(g_pszHandledInside, call.pszName);
+        const bool bInside = g_pszHandledInside == call.pszName;
+        EXPECT_TRUE(Difference(DifferenceKind::WindowsVariation,
+                               "a message sent to a thread inside a wave open or close",
+                               "Windows documents nothing of it; winmm under Wine and the "
+                               "simulation handle it there, a Windows driver may not",
+                               bInside, true, false));
         MSG msg;
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // lets a sender still waiting go
         EXPECT_EQ(WaitForSingleObject(hSender, 5000), WAIT_OBJECT_0);

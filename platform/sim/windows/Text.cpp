@@ -128,3 +128,9 @@ char16_t Mnemonic(const std::u16string& text)
 }
 
 }  // namespace sim::win
+
+// The ANSI code page is 932.
+BOOL WINAPI IsDBCSLeadByte(BYTE c)
+{
+    return sim::win::IsLeadByte(c);
+}
