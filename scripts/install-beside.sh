@@ -101,7 +101,7 @@ for removed in $(awk '/^Remv / { print $2 }' <<<"$plan"); do
   done
 done
 if grep -q '^E: ' <<<"$plan" || grep -q '^Remv ' <<<"$plan"; then
-  echo "install-beside: ${request[*]} cannot be installed without removing packages; apt's plan:" >&2
+  echo "install-beside: ${request[*]} cannot be installed with nothing removed; apt's plan:" >&2
   grep -E '^(Remv|E:| )' <<<"$plan" >&2
   exit 1
 fi
