@@ -288,5 +288,57 @@ check_eq "the settings file holds the new output device" "OUTDEVICE=$next_output
 check_eq "the input device as it was" "INDEVICE=$input_before" "$(setting INDEVICE)"
 check_eq "and the new strength" "ECHO=4" "$(setting ECHO)"
 
+# ---- requests that arrive while a start or stop is under way
+# 8. Another program (an automation tool, a remote control) presses ON, OFF and the stereo box
+#    with sent messages, from three threads at once, for a minute while the echo runs at the
+#    shortest buffer time. Sent presses, unlike a person's posted clicks, can arrive while the
+#    panel is inside a start or stop: under Wine a wave open or close waits in a cross-thread
+#    send, which handles the messages sent to the waiting thread. Every press is answered, the
+#    panel is still there, a person's OFF and ON then each do what they say, and Esc ends it.
+
+# The program's own streams at the sound server, "CAPTURE PLAYBACK" (the only Wine program here
+# that plays or records).
+program_streams() {
+  echo "$(pactl list source-outputs | grep -c 'application.process.binary = "wine' || true)" \
+    "$(pactl list sink-inputs | grep -c 'application.process.binary = "wine' || true)"
+}
+
+# await_streams "CAPTURE PLAYBACK": the sound server opens and closes streams a moment after the
+# program asks (10 s at most).
+await_streams() {
+  local i
+  for i in $(seq 40); do
+    [ "$(program_streams)" = "$1" ] && return 0
+    sleep 0.25
+  done
+  echo "streams of the program (capture playback): $(program_streams)" >&2
+  return 1
+}
+
+echo "--- 8. another program presses ON, OFF and the stereo box at once for a minute"
+printf '[default]\r\nINDEVICE=Mic\r\nOUTDEVICE=Speaker\r\nRATE=22050\r\nSTEREO=0\r\nTIME=50\r\nECHO=160\r\nDELAY=300\r\n' >"$work/sorvanta.ini"
+person_start "$work"
+rm "$work/sorvanta.ini"
+person_key alt+n
+person_await "on 0 off 1" on_off || true
+check_eq "alt+n switches the echo on at a buffer time of 50 ms" "on 0 off 1 time 50 50" "$(on_off) $(seen_state | grep '^time')"
+check "one capture and one playback stream" await_streams "1 1"
+check "every press of the other program is answered (ids 1000 ON, 1007 OFF, 1016 stereo)" \
+  person_presser Sorvanta 60 1000 1007 1016
+check "the panel is still there" person_show
+person_key alt+f
+person_await "on 1 off 0" on_off || true
+check_eq "then a person's alt+f: the echo off" "on 1 off 0" "$(on_off)"
+check "and no stream of the program left" await_streams "0 0"
+person_key alt+n
+person_await "on 0 off 1" on_off || true
+check_eq "then alt+n: the echo on" "on 0 off 1" "$(on_off)"
+check "with one capture and one playback stream" await_streams "1 1"
+stereo=$(seen_field check 1016 state)
+person_key Escape
+check "Esc ends the program" ended
+check_eq "the settings file holds the seven keys, the stereo box as it was left" \
+  "$(printf '[default]\nINDEVICE=Mic\nOUTDEVICE=Speaker\nRATE=22050\nSTEREO=%s\nTIME=50\nECHO=160\nDELAY=300' "$stereo")" "$(settings)"
+
 echo "panel test: $person_failures failed; screenshots $out/panel.png, $out/about.png"
 [ "$person_failures" -eq 0 ]
