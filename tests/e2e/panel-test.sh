@@ -295,6 +295,10 @@ check_eq "and the new strength" "ECHO=4" "$(setting ECHO)"
 #    panel is inside a start or stop: under Wine a wave open or close waits in a cross-thread
 #    send, which handles the messages sent to the waiting thread. Every press is answered, the
 #    panel is still there, a person's OFF and ON then each do what they say, and Esc ends it.
+# 9. The session ends (wineboot --end-session) right after alt+n (during a start), right after
+#    alt+f (during a stop) and right after an arrow click while on (during the restart
+#    countdown): each time the program ends within 15 s, with no message box, and its settings
+#    are saved.
 
 # The program's own streams at the sound server, "CAPTURE PLAYBACK" (the only Wine program here
 # that plays or records).
@@ -339,6 +343,65 @@ person_key Escape
 check "Esc ends the program" ended
 check_eq "the settings file holds the seven keys, the stereo box as it was left" \
   "$(printf '[default]\nINDEVICE=Mic\nOUTDEVICE=Speaker\nRATE=22050\nSTEREO=%s\nTIME=50\nECHO=160\nDELAY=300' "$stereo")" "$(settings)"
+
+echo "--- 9. the session ends during a start, a stop and a restart countdown"
+# wineboot --end-session waits for the program's answers to WM_QUERYENDSESSION and
+# WM_ENDSESSION, however long they take, then ends the process itself; it runs in the
+# background while the person watches the screen until the program has gone.
+#
+# ends_without_box SECONDS: the program ends within SECONDS, and no dialog but the panel shows
+# meanwhile (a message box, or the crash dialog of Wine's debugger).
+ends_without_box() {
+  local boxes="" deadline=$((SECONDS + $1))
+  while kill -0 "$person_pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do
+    boxes+=$(person_probe list | awk '$4 == "class=#32770" && !/ caption=Sorvanta$/')
+    sleep 0.25
+  done
+  [ -z "$boxes" ] || echo "shown meanwhile: $boxes" >&2
+  person_wait_end 1 && [ -z "$boxes" ]
+}
+
+# session_ends NAME: the session ends now, with what the person just did under way; the
+# settings file must then hold what the panel showed, $saved.
+session_ends() {
+  person_wine wineboot --end-session >/dev/null 2>&1 &
+  local wineboot=$!
+  check "the session's end $1 ends the program within 15 s, with no message box" ends_without_box 15
+  if kill -0 "$person_pid" 2>/dev/null; then
+    person_log "the program survived the session's end; ending it"
+    kill -KILL "$person_pid" 2>/dev/null || true
+    person_wait_end 10 || true
+  fi
+  wait "$wineboot" 2>/dev/null || true
+  check_eq "and its settings are saved" "$saved" "$(settings)"
+}
+
+saved=$(settings)
+person_start "$work"
+rm -f "$work/sorvanta.ini"
+person_key alt+n
+session_ends "right after alt+n"
+
+person_start "$work"
+person_key alt+n
+person_await "on 0 off 1" on_off || true
+check_eq "alt+n switches the echo on" "on 0 off 1" "$(on_off)"
+rm -f "$work/sorvanta.ini"
+person_key alt+f
+session_ends "right after alt+f"
+
+person_start "$work"
+person_key alt+n
+person_await "on 0 off 1" on_off || true
+check_eq "alt+n switches the echo on" "on 0 off 1" "$(on_off)"
+rm -f "$work/sorvanta.ini"
+person_click_arrow 1014 up
+# The strength goes up at once and the echo comes back about half a second later.
+person_await "echo 161 161" echo_shown || true
+check_eq "the echo strength goes up" "echo 161 161" "$(echo_shown)"
+echo "(the restart countdown was $([ "$(on_off)" = "on 1 off 0" ] || echo "no longer ")under way when the session ended)"
+saved=$(printf '%s\n' "$saved" | sed 's/^ECHO=.*/ECHO=161/')
+session_ends "right after an arrow click while on"
 
 echo "panel test: $person_failures failed; screenshots $out/panel.png, $out/about.png"
 [ "$person_failures" -eq 0 ]
