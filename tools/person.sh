@@ -19,6 +19,9 @@
 #   person_key KEY...        key presses (xdotool key names: alt+n, Escape, Return, Up)
 #   person_wait_end [S]      waits (20 s) until the program has ended
 #   person_screenshot FILE   the Wine desktop as a PNG
+# Another program at the panel, as an automation tool or a remote control presses its buttons:
+#   person_presser CAPTION SECONDS ID...   sent BM_CLICKs from one thread per control
+#                            (tools/presser); fails if a send was not answered
 # Reading what was shown (from $person_seen):
 #   seen_field KIND ID NAME  a field of the line "KIND id=ID ...", e.g. seen_field child 1000 enabled
 #   seen_items ID            the item texts of a list, one a line
@@ -30,6 +33,7 @@ person_root=$(cd "$person_here/.." && pwd)
 if "$person_root/scripts/wine32-runs.sh" >/dev/null; then person_build=win32; else person_build=win64; fi
 PERSON_PROGRAM=${PERSON_PROGRAM:-$person_root/build/$person_build/sorvanta.exe}
 PERSON_PROBE=${PERSON_PROBE:-$person_root/build/$person_build/tools/probe.exe}
+PERSON_PRESSER=${PERSON_PRESSER:-$person_root/build/$person_build/tools/presser.exe}
 PERSON_PREFIX=${PERSON_PREFIX:-$person_root/build/wineprefix-person}
 PERSON_DESKTOP=${PERSON_DESKTOP:-640x480}
 PERSON_MAIN=Sorvanta
@@ -55,6 +59,10 @@ person_prefix() {
 
 person_probe() {
   person_wine "$PERSON_PROBE" "$@"
+}
+
+person_presser() {
+  person_wine "$PERSON_PRESSER" "$@"
 }
 
 # person_start DIR [ARG...]: the program in DIR (its settings file is DIR/sorvanta.ini), as a
