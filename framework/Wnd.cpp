@@ -75,6 +75,11 @@ LRESULT CWnd::SendMessage(UINT nMessage, WPARAM wParam, LPARAM lParam) const
     return ::SendMessageA(m_hWnd, nMessage, wParam, lParam);
 }
 
+BOOL CWnd::PostMessage(UINT nMessage, WPARAM wParam, LPARAM lParam) const
+{
+    return ::PostMessageA(m_hWnd, nMessage, wParam, lParam);
+}
+
 DWORD CWnd::GetStyle() const
 {
     return static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE));

@@ -33,6 +33,7 @@ public:
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
 
     LRESULT SendMessage(UINT nMessage, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    BOOL PostMessage(UINT nMessage, WPARAM wParam = 0, LPARAM lParam = 0) const;
     DWORD GetStyle() const;
 
     BOOL EnableWindow(BOOL bEnable = TRUE);

@@ -113,6 +113,7 @@ BEGIN_MESSAGE_MAP(CEchoPanel, CDialog)
     MessageEntry(WM_QUERYDRAGICON, &CEchoPanel::OnQueryDragIcon),
     MessageEntry(WM_DESTROY, &CEchoPanel::OnDestroy),
     MessageEntry(WM_ENDSESSION, &CEchoPanel::OnEndSession),
+    MessageEntry(WM_PANELREQUESTS, &CEchoPanel::OnPanelRequests),
     CommandEntry(BN_CLICKED, IDC_EXIT, &CEchoPanel::OnExit),
     CommandEntry(BN_CLICKED, IDC_ON, &CEchoPanel::StartEcho),
     CommandEntry(BN_CLICKED, IDC_OFF, &CEchoPanel::StopEcho),
@@ -146,6 +147,7 @@ CEchoPanel::CEchoPanel(CWnd* pParent)
       m_bStereo(FALSE),
       m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_PANEL))),
       m_bChanging(false),
+      m_bRequestsPosted(false),
       m_bEnding(false)
 {
 }
@@ -262,10 +264,14 @@ HCURSOR CEchoPanel::OnQueryDragIcon()
 }
 
 // The controls are still there: children are destroyed after their parent hears WM_DESTROY.
+// The window goes only from the modal loop, never inside a request; the requests still held go
+// with it, as does the message that would carry them out, and the echo stops at once.
 void CEchoPanel::OnDestroy()
 {
     CDialog::OnDestroy();
-    StopEcho();
+    m_bEnding = true;
+    m_requests.Clear();
+    CloseDevices();
     SaveSettings();
 }
 
@@ -350,45 +356,58 @@ void CEchoPanel::RequestRestart()
     Carry(REQUEST_RESTART);
 }
 
-// The one place where the echo is started, stopped and restarted and the panel ended. A start
-// or stop waits inside its wave calls (under Wine each open and close waits for winmm's thread
-// in a cross-thread send) and its message boxes, and there the thread handles what other
-// programs send it: a screen reader's or an automation tool's press, a setting's change, the
-// session's end. Such a request is not run inside the one under way, which would free a device
-// that it is still using: it is held and carried out once that one has finished, in the order
-// the requests came. The window itself goes only from the modal loop, never inside a request.
+// Every request of the echo and of the panel's end is held, and carried out from the panel's own
+// message loop, one for each WM_PANELREQUESTS it posts to itself, in the order the requests came.
+// So none runs inside another: a start or stop waits inside its wave calls (under Wine each open
+// and close waits for winmm's thread in a cross-thread send) and its message boxes, and there
+// the thread handles what other programs send it (a screen reader's or an automation tool's
+// press, a setting's change, the session's end), which, run there, would free a device still in
+// use. And every caller is answered at once: another program's send, which waits for its answer,
+// does not wait for a start or stop, which a storm of sends arriving inside its wave calls can
+// hold up for seconds. Should a post fail (a full queue), the requests wait for the next one.
 void CEchoPanel::Carry(PanelRequest request)
 {
     m_requests.Add(request);
-    if (m_bChanging)
-        return;
+    if (!m_bRequestsPosted)
+        m_bRequestsPosted = PostMessage(WM_PANELREQUESTS) != FALSE;
+}
+
+// Also inside a failure's message box, whose loop dispatches what is posted to the panel: the
+// request under way posts again when it has finished.
+LRESULT CEchoPanel::OnPanelRequests(WPARAM, LPARAM)
+{
+    m_bRequestsPosted = false;
+    PanelRequest request;
+    if (m_bChanging || !m_requests.Take(request))
+        return 0;
     m_bChanging = true;
-    while (m_requests.Take(request)) {
-        switch (request) {
-            case REQUEST_START:
-                if (!m_bEnding)
-                    OpenDevices();
-                break;
-            case REQUEST_STOP:
-                CloseDevices();
-                break;
-            case REQUEST_RESTART:
-                if (!m_bEnding)
-                    Restart();
-                break;
-            case REQUEST_EXIT:
-                m_bEnding = true;
-                EndDialog(0);
-                break;
-            case REQUEST_END_SESSION:
-                m_bEnding = true;
-                KillTimer(IDT_RESTART);
-                CloseDevices();
-                EndDialog(0);
-                break;
-        }
+    switch (request) {
+        case REQUEST_START:
+            if (!m_bEnding)
+                OpenDevices();
+            break;
+        case REQUEST_STOP:
+            CloseDevices();
+            break;
+        case REQUEST_RESTART:
+            if (!m_bEnding)
+                Restart();
+            break;
+        case REQUEST_EXIT:
+            m_bEnding = true;
+            EndDialog(0);
+            break;
+        case REQUEST_END_SESSION:
+            m_bEnding = true;
+            KillTimer(IDT_RESTART);
+            CloseDevices();
+            EndDialog(0);
+            break;
     }
     m_bChanging = false;
+    if (!m_requests.IsEmpty())
+        m_bRequestsPosted = PostMessage(WM_PANELREQUESTS) != FALSE;
+    return 0;
 }
 
 bool CEchoPanel::IsEnding() const

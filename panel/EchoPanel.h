@@ -24,6 +24,9 @@ constexpr UINT_PTR IDT_LEVEL = 1002;    // copies the levels to the meters
 constexpr UINT RESTART_TICK_MS = 250;
 constexpr UINT LEVEL_TICK_MS = 100;
 
+// Posted by the panel to itself: carry out the requests it holds.
+constexpr UINT WM_PANELREQUESTS = WM_APP + 1;
+
 class CEchoPanel : public CDialog
 {
 public:
@@ -84,6 +87,7 @@ protected:
     HCURSOR OnQueryDragIcon();
     void OnDestroy();
     LRESULT OnEndSession(WPARAM bEnding, LPARAM nReason);
+    LRESULT OnPanelRequests(WPARAM, LPARAM);
     void OnExit();
     void OnVersion();  // with the About box, in app/
     BOOL OnNeedToolTipText(UINT nId, NMHDR* pHeader, LRESULT* pResult);
@@ -91,8 +95,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    // Every request of the echo and of the panel's end: carried out now, or, while a start or
-    // stop is under way, once it has finished.
+    // Holds a request of the echo or of the panel's end, to be carried out from the message
+    // loop (OnPanelRequests).
     void Carry(PanelRequest request);
     void OpenDevices();
     void CloseDevices();
@@ -104,7 +108,8 @@ private:
     void SaveSettings();
 
     CRequestQueue m_requests;
-    bool m_bChanging;  // a start or stop (any request) is under way
-    bool m_bEnding;    // Exit or the session's end has been carried out
+    bool m_bChanging;        // a request is being carried out
+    bool m_bRequestsPosted;  // WM_PANELREQUESTS is on its way
+    bool m_bEnding;          // the panel ends: Exit, the session's end or its window's end
     CLabelKeys m_labelKeys;
 };

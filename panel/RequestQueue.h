@@ -1,7 +1,7 @@
-// What the panel is asked to do while a start or stop is under way. The thread that runs them
-// handles the messages sent to it inside their wave calls and message boxes (a screen reader's
-// press, an automation tool, the session's end), so requests can arrive in the middle of one;
-// the panel holds them here and carries them out, in order, once it has finished.
+// What the panel is asked to do, held until its message loop carries it out. A start or stop
+// waits inside its wave calls and message boxes, where the thread handles the messages sent to
+// it (a screen reader's press, an automation tool, the session's end): requests arrive in the
+// middle of one, and wait here until it has finished.
 #pragma once
 
 enum PanelRequest {
@@ -24,6 +24,8 @@ public:
     // The first request held, taken out; false when none is.
     bool Take(PanelRequest& request);
     bool Holds(PanelRequest request) const;
+    bool IsEmpty() const { return m_nRequests == 0; }
+    void Clear() { m_nRequests = 0; }
 
 private:
     static constexpr int KINDS = 4;
