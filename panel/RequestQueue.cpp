@@ -2,20 +2,10 @@
 
 CRequestQueue::CRequestQueue() : m_aRequests{}, m_nRequests(0) {}
 
-int CRequestQueue::KindOf(PanelRequest request)
+// ON and OFF are one kind; every other request is a kind of its own.
+PanelRequest CRequestQueue::KindOf(PanelRequest request)
 {
-    switch (request) {
-        case REQUEST_START:
-        case REQUEST_STOP:
-            return 0;
-        case REQUEST_RESTART:
-            return 1;
-        case REQUEST_EXIT:
-            return 2;
-        case REQUEST_END_SESSION:
-            break;
-    }
-    return 3;
+    return request == REQUEST_STOP ? REQUEST_START : request;
 }
 
 void CRequestQueue::Add(PanelRequest request)

@@ -29,7 +29,7 @@ public:
 
 private:
     static constexpr int KINDS = 4;
-    static int KindOf(PanelRequest request);
+    static PanelRequest KindOf(PanelRequest request);
 
     PanelRequest m_aRequests[KINDS];
     int m_nRequests;
