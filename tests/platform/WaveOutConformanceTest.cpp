@@ -6,6 +6,7 @@
 #include "tests/support/PlatformTest.h"
 #include "tests/support/SoundDevices.h"
 
+#include <atomic>
 #include <vector>
 
 namespace {
@@ -58,9 +59,36 @@ LRESULT CALLBACK ReceiverProc(HWND hwnd, UINT nMessage, WPARAM wParam, LPARAM lP
     return 1;
 }
 
+// Owned by the sender until its message has been answered. A buffer's notice that waits for it
+// holds the thread that delivers the notices: under Wine that is winmm's own thread, which every
+// open and close waits for.
+CRITICAL_SECTION g_csSending;
+std::atomic<bool> g_bNoticeHeld{false};
+
 DWORD WINAPI SendToReceiver(LPVOID pWindow)
 {
-    return static_cast<DWORD>(SendMessageA(static_cast<HWND>(pWindow), WM_USER, 0, 0));
+    EnterCriticalSection(&g_csSending);
+    const LRESULT nResult = SendMessageA(static_cast<HWND>(pWindow), WM_USER, 0, 0);
+    LeaveCriticalSection(&g_csSending);
+    return static_cast<DWORD>(nResult);
+}
+
+// Critical sections are among the few calls a wave callback may make.
+void CALLBACK HoldUntilAnswered(HWAVEOUT, UINT nMessage, DWORD_PTR, DWORD_PTR, DWORD_PTR)
+{
+    if (nMessage != WOM_DONE)
+        return;
+    g_bNoticeHeld = true;
+    EnterCriticalSection(&g_csSending);
+    LeaveCriticalSection(&g_csSending);
+    g_bNoticeHeld = false;
+}
+
+bool WaitUntilNoticeHeld(bool bHeld)
+{
+    for (int i = 0; i < 5000 && g_bNoticeHeld != bHeld; ++i)
+        Sleep(1);
+    return g_bNoticeHeld == bHeld;
 }
 
 // A thread that sends the window a message; returns once the message waits for this thread,
@@ -164,10 +192,13 @@ TEST_F(WaveOut, WrittenBuffersArePlayedInOrderAndEachComesBackOnce)
 
 // Messages other programs send (a screen reader's press, the system's logoff) may reach the panel's
 // thread while it is inside one of these calls: under Wine each waits for winmm's own thread in
-// a cross-thread send, which handles the messages sent to the waiting thread, and so does the
-// simulation. Windows documents nothing of it, and a driver may wait either way: a variation of
-// Windows', which the panel meets by holding every request that comes inside a start or stop
-// until it has finished.
+// a cross-thread send, and handles the messages sent to it for as long as it waits, and so does
+// the simulation. When winmm's thread answers before the caller has begun to wait, the message
+// waits for the caller's next message call instead; the test makes the wait certain by holding
+// winmm's thread in the buffer's notice of another device until the message has been answered.
+// Windows documents nothing of it, and a driver may wait either way: a variation of Windows',
+// which the panel meets by holding every request that comes inside a start or stop until it has
+// finished.
 TEST_F(WaveOut, AThreadInsideAnOpenOrCloseMayHandleTheMessagesSentToIt)
 {
     const UINT nIn = FindWaveIn("Mic");
@@ -182,6 +213,12 @@ TEST_F(WaveOut, AThreadInsideAnOpenOrCloseMayHandleTheMessagesSentToIt)
                                       nullptr, wc.hInstance, nullptr);
     ASSERT_NE(hwnd, nullptr);
     const WAVEFORMATEX wfx = Pcm16(48000, 2);
+    InitializeCriticalSection(&g_csSending);
+    HWAVEOUT hHolder = nullptr;
+    ASSERT_EQ(waveOutOpen(&hHolder, m_nDevice, &wfx,
+                          reinterpret_cast<DWORD_PTR>(&HoldUntilAnswered), 0, CALLBACK_FUNCTION),
+              MMSYSERR_NOERROR);
+    Prepare(hHolder, 1, 480);  // 10 ms
     HWAVEOUT hOut = nullptr;
     HWAVEIN hIn = nullptr;
     struct Call
@@ -208,6 +245,8 @@ TEST_F(WaveOut, AThreadInsideAnOpenOrCloseMayHandleTheMessagesSentToIt)
         g_pszHandledInside = nullptr;
         HANDLE hSender = SendFromAnotherThread(hwnd);
         ASSERT_NE(hSender, nullptr);
+        ASSERT_EQ(waveOutWrite(hHolder, &m_headers[0], sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+        ASSERT_TRUE(WaitUntilNoticeHeld(true)) << "the buffer's notice";
         EXPECT_EQ(g_pszHandledInside, nullptr) << "waiting for this thread";
         g_pszInside = call.pszName;
         EXPECT_EQ(call.pfnCall(hOut, hIn, m_nDevice, nIn, wfx), MMSYSERR_NOERROR);
@@ -222,7 +261,11 @@ TEST_F(WaveOut, AThreadInsideAnOpenOrCloseMayHandleTheMessagesSentToIt)
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // lets a sender still waiting go
         EXPECT_EQ(WaitForSingleObject(hSender, 5000), WAIT_OBJECT_0);
         CloseHandle(hSender);
+        ASSERT_TRUE(WaitUntilNoticeHeld(false)) << "the notice let go with the answer";
     }
+    Unprepare(hHolder);
+    EXPECT_EQ(waveOutClose(hHolder), MMSYSERR_NOERROR);
+    DeleteCriticalSection(&g_csSending);
     EXPECT_TRUE(DestroyWindow(hwnd));
     EXPECT_TRUE(UnregisterClassA(wc.lpszClassName, wc.hInstance));
 }
