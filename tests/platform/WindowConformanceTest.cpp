@@ -117,9 +117,10 @@ TEST_F(Windows, TimersArriveAsWmTimerUntilKilledAndEndWithTheirWindow)
         DialogHarness::PumpFor(200);
         EXPECT_EQ(panel.nTimers, nBefore);
 
-        // Expirations while the thread is busy come as one message.
-        SetTimer(panel.Handle(), 8, 20, nullptr);
-        Sleep(200);
+        // Expirations while the thread is busy come as one message. The period is long enough
+        // that a loaded machine does not let the next one pass while the queue is emptied.
+        SetTimer(panel.Handle(), 8, 100, nullptr);
+        Sleep(450);
         DialogHarness::Pump();
         EXPECT_EQ(panel.nTimers, nBefore + 1);
         SetTimer(panel.Handle(), 9, 20, nullptr);
