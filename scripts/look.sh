@@ -24,11 +24,12 @@ shoot() {  # mode, caption of the dialog to shoot
   person_start "$LOOK_OUT" "$1" || { echo "look: no dialog $2 for $1" >&2; return 1; }
   # Its painting follows within a moment.
   sleep 1
-  person_screenshot "$shot"
-  [ -s "$shot" ] || { echo "look: no screenshot of $1" >&2; return 1; }
+  person_screenshot "$shot" && [ -s "$shot" ] || { echo "look: no screenshot of $1" >&2; return 1; }
   # Esc ends the dialog in front; the about mode then ends the panel under it as well.
-  person_key Escape
-  wait "$person_pid"
+  person_key Escape || { echo "look: Esc could not be pressed" >&2; return 1; }
+  local status=0
+  wait "$person_pid" || status=$?
+  [ $status = 0 ] || { echo "look: the $1 mode ended with status $status" >&2; return 1; }
   echo "look: $shot"
 }
 shoot panel Sorvanta

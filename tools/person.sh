@@ -50,8 +50,9 @@ person_wine() {
 # program's windows, and Wine's own caption-button font is where its font search finds it.
 person_prefix() {
   [ -f "$PERSON_PREFIX/.person-$PERSON_DESKTOP" ] && return 0
-  person_wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-  person_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$PERSON_DESKTOP" /f >/dev/null 2>&1
+  person_wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 &&
+    person_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$PERSON_DESKTOP" /f >/dev/null 2>&1 ||
+    { person_log "the prefix $PERSON_PREFIX did not take the desktop's settings"; return 1; }
   WINEPREFIX=$PERSON_PREFIX /usr/lib/wine/wineserver64 -w || true
   cp -f /usr/share/wine/fonts/marlett.ttf "$PERSON_PREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   touch "$PERSON_PREFIX/.person-$PERSON_DESKTOP"
@@ -70,7 +71,7 @@ person_presser() {
 person_start() {
   local dir=$1
   shift
-  person_prefix
+  person_prefix || return 1
   (cd "$dir" && exec env WINEPREFIX="$PERSON_PREFIX" ${PERSON_WINE_WRAPPER:-} "$person_root/scripts/wine-run.sh" "$PERSON_PROGRAM" "$@") \
     >"${PERSON_LOG:-/dev/null}" 2>&1 &
   person_pid=$!
@@ -140,8 +141,18 @@ seen_item_index() {
 }
 
 # The Wine desktop's X window: the desktop's coordinates are the probe's screen coordinates.
+# It is a child of the root, and the search goes no deeper: below it are the X windows of the
+# programs on the desktop, which come and go while a deeper search walks them. Says where
+# there is none, and which windows the root has.
 person_desktop_window() {
-  xdotool search --name ' - Wine desktop$' 2>/dev/null | head -n 1
+  local desktop windows
+  desktop=$(xdotool search --maxdepth 1 --name ' - Wine desktop$' 2>/dev/null | head -n 1) || true
+  if [ -z "$desktop" ]; then
+    windows=$(xwininfo -root -children 2>&1 | sed -n 's/^ *\(0x[0-9a-f]* .*\)/\1/p' | paste -sd ';' -)
+    person_log "no Wine desktop on the display; the root's windows: ${windows:-none}"
+    return 1
+  fi
+  echo "$desktop"
 }
 
 # person_click X Y: a left click at a point of the Wine desktop, as a person clicks: the
@@ -152,8 +163,7 @@ person_desktop_window() {
 # control under the pointer.
 person_click() {
   local desktop
-  desktop=$(person_desktop_window)
-  [ -n "$desktop" ] || { person_log "no Wine desktop"; return 1; }
+  desktop=$(person_desktop_window) || return 1
   xdotool mousemove --window "$desktop" "$1" "$2"
   person_uncovered "$1" "$2" || { person_log "a tooltip stays over $1,$2"; return 1; }
   xdotool click 1
@@ -188,7 +198,7 @@ person_windows_of() {
 person_hover() {
   local l t r b desktop tip i
   read -r l t r b <<<"$(seen_rect "$1")"
-  desktop=$(person_desktop_window)
+  desktop=$(person_desktop_window) || return 1
   xdotool mousemove --window "$desktop" $(((l + r) / 2)) $(((t + b) / 2))
   for i in 1 2 3 4 5 6; do
     sleep 0.5
@@ -267,8 +277,8 @@ person_wait_end() {
 
 person_screenshot() {
   local desktop
-  desktop=$(person_desktop_window)
-  [ -n "$desktop" ] && import -window "$desktop" "$1"
+  desktop=$(person_desktop_window) || return 1
+  import -window "$desktop" "$1"
 }
 
 # Ends whatever still runs in the prefix, and waits for its wineserver, before the display and
